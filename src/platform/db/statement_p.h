@@ -1,0 +1,71 @@
+#pragma once
+// A prepared statement with its input and output messages. Private to the data layer: Query and
+// DataSet build on it.
+
+#include "fbcore_p.h"
+#include "field.h"
+
+#include <QVariant>
+#include <QVector>
+#include <vector>
+
+namespace db {
+
+class Database;
+class Transaction;
+
+
+class Statement
+{
+public:
+    explicit Statement(Database *db);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    // Prepares SQL with "?" markers; paramCount() markers are expected.
+    void prepare(Transaction &tr, const QString &sql);
+    bool isPrepared() const { return m_stmt != nullptr; }
+    void free();
+
+    int paramCount() const { return m_inCount; }
+    const QVector<ColumnInfo> &columns() const { return m_columns; }
+    bool returnsRows() const { return m_cursorType; }
+
+    // Runs a statement that returns no cursor. When the statement returns one row (EXECUTE
+    // PROCEDURE, INSERT ... RETURNING) it lands in *row. Returns the count of affected rows.
+    qint64 execute(Transaction &tr, const QVector<QVariant> &params, QVector<QVariant> *row = nullptr);
+
+    void open(Transaction &tr, const QVector<QVariant> &params);
+    // Reads the next row into `row`; false at the end (the cursor is then closed).
+    bool fetch(QVector<QVariant> &row);
+    void closeCursor();
+    bool cursorOpen() const { return m_rs != nullptr; }
+
+    const QString &sql() const { return m_sql; }
+
+private:
+    void buildInput(Transaction &tr, const QVector<QVariant> &params);
+    void decodeRow(QVector<QVariant> &row);
+    QVariant readBlob(ISC_QUAD id, bool text);
+    ISC_QUAD writeBlob(Transaction &tr, const QByteArray &data);
+
+    Database *m_db;
+    Firebird::IStatement *m_stmt = nullptr;
+    Firebird::IMessageMetadata *m_inDeclared = nullptr;
+    Firebird::IMessageMetadata *m_inMeta = nullptr;   // coerced to the values bound last
+    Firebird::IMessageMetadata *m_outMeta = nullptr;
+    Firebird::IResultSet *m_rs = nullptr;
+    Firebird::ITransaction *m_cursorTra = nullptr;
+    std::vector<unsigned char> m_inBuf, m_outBuf;
+    struct InSlot { unsigned type; unsigned length; int scale; unsigned charSet; int subType; };
+    std::vector<InSlot> m_inShape;
+    struct OutSlot { unsigned offset, nullOffset, type, length; int scale, subType; unsigned charSet; };
+    std::vector<OutSlot> m_out;
+    QVector<ColumnInfo> m_columns;
+    int m_inCount = 0;
+    bool m_cursorType = false;
+    QString m_sql;
+};
+
+} // namespace db
