@@ -21,14 +21,18 @@ void PrintTo(const MaskCase &c, std::ostream *os)
     *os << '"' << c.mask << "\" counter " << c.counter;
 }
 
+QString Eval(const char *mask, qint64 counter, const QDateTime &date = kDate)
+{
+    return kit::EvaluateNumberMask(QString::fromUtf8(mask), counter, date);
+}
+
 class NumberMaskTest : public ::testing::TestWithParam<MaskCase>
 {};
 
 TEST_P(NumberMaskTest, Evaluates)
 {
     const MaskCase &c = GetParam();
-    EXPECT_EQ(kit::EvaluateNumberMask(QString::fromUtf8(c.mask), c.counter, kDate).toStdString(),
-              std::string(c.expected));
+    EXPECT_EQ(Eval(c.mask, c.counter).toStdString(), std::string(c.expected));
 }
 
 // The example masks, in the order of NumberMaskExamples().
@@ -117,7 +121,7 @@ TEST(NumberMaskExamples, NamesAndMasksInOrder)
 {
     const QStringList examples = kit::NumberMaskExamples();
     ASSERT_EQ(examples.size(), int(std::size(kExamples)));
-    const QStringList names = {
+    const char *const names[] = {
         "Standard 8 stellig", "Standard mit Datum und 6 stellig", "Rechnungsnummer mit Datum",
         "Datum Standard", "Datum kurz", "Datum lang", "Datum mit Monatsnamen",
         "Datum mit Monatsnamen groß", "Zeit kurz", "Zeit lang", "Datum und Zeit", "Zähler kurz",
@@ -125,29 +129,34 @@ TEST(NumberMaskExamples, NamesAndMasksInOrder)
     for (int i = 0; i < examples.size(); ++i) {
         const qsizetype eq = examples[i].indexOf(u'=');
         ASSERT_GT(eq, 0) << examples[i].toStdString();
-        EXPECT_EQ(examples[i].left(eq), names[i]);
+        EXPECT_EQ(examples[i].left(eq), QString::fromUtf8(names[i]));
         EXPECT_EQ(examples[i].mid(eq + 1), QString::fromUtf8(kExamples[i].mask));
     }
+}
+
+QString Text(const QString &inner)
+{
+    return QStringLiteral("Text(") + inner + u')';
 }
 
 TEST(NumberMask, ResultIsCappedAt100Characters)
 {
     // A text part that fills the result leaves no room for the appended counter.
     const QString full(kit::NumberMaskMaxLength, u'x');
-    EXPECT_EQ(kit::EvaluateNumberMask("Text(" + full + ")", 1234, kDate), full);
+    EXPECT_EQ(kit::EvaluateNumberMask(Text(full), 1234, kDate), full);
     const QString almost(kit::NumberMaskMaxLength - 3, u'x');
-    EXPECT_EQ(kit::EvaluateNumberMask("Text(" + almost + ")", 1234, kDate), almost);
+    EXPECT_EQ(kit::EvaluateNumberMask(Text(almost), 1234, kDate), almost);
     const QString room(kit::NumberMaskMaxLength - 4, u'x');
-    EXPECT_EQ(kit::EvaluateNumberMask("Text(" + room + ")", 1234, kDate), room + "1234");
+    EXPECT_EQ(kit::EvaluateNumberMask(Text(room), 1234, kDate), room + QStringLiteral("1234"));
     // A part that would overflow is dropped whole, with everything after it.
-    EXPECT_EQ(kit::EvaluateNumberMask("Text(" + almost + ")Text(yyyy)Text(z)", 1, kDate), almost);
+    EXPECT_EQ(kit::EvaluateNumberMask(Text(almost) + QStringLiteral("Text(yyyy)Text(z)"), 1, kDate), almost);
 }
 
 TEST(NumberMask, WorkedExample)
 {
     const QDateTime march(QDate(2024, 3, 28), QTime(17, 0));
-    EXPECT_EQ(kit::EvaluateNumberMask("Text(R) Datum(JJMM) Zahl(.6)", 1234, march), "R2403001234");
-    EXPECT_EQ(kit::EvaluateNumberMask("(TT/MM/JJJJ HH:NN:SS)", 1234, march), "1234");
+    EXPECT_EQ(Eval("Text(R) Datum(JJMM) Zahl(.6)", 1234, march), QStringLiteral("R2403001234"));
+    EXPECT_EQ(Eval("(TT/MM/JJJJ HH:NN:SS)", 1234, march), QStringLiteral("1234"));
 }
 
 } // namespace

@@ -318,7 +318,6 @@ int DataSet::fetchRows(int n)
         // A row being inserted stays last-but-not-fetched: fetched rows go before the end.
         const int first = m_rows.size();
         emit aboutToAppendRows(first, first + got - 1);
-        m_rows.reserve(m_rows.size() + got);
         for (Row &r : batch)
             m_rows.push_back(std::move(r));
         emit rowsAppended();

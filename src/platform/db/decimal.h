@@ -48,4 +48,5 @@ private:
 
 } // namespace db
 
+Q_DECLARE_TYPEINFO(db::Decimal, Q_RELOCATABLE_TYPE);
 Q_DECLARE_METATYPE(db::Decimal)

@@ -4,6 +4,7 @@
 #include <iberror.h>
 
 #include <QCoreApplication>
+#include <QHash>
 
 using namespace Firebird;
 
@@ -124,25 +125,30 @@ QByteArray toLatin1Checked(const QString &s, const QString &what)
     return out;
 }
 
-ISC_DATE encodeDate(const QDate &d) { return util()->encodeDate(d.year(), d.month(), d.day()); }
+// ISC_DATE counts days from 17 November 1858 (Julian day 2400001); ISC_TIME counts
+// ten-thousandths of a second since midnight.
+ISC_DATE encodeDate(const QDate &d) { return ISC_DATE(d.toJulianDay() - 2400001); }
 
-ISC_TIME encodeTime(const QTime &t)
-{
-    return util()->encodeTime(t.hour(), t.minute(), t.second(), t.msec() * 10);
-}
+ISC_TIME encodeTime(const QTime &t) { return ISC_TIME(t.msecsSinceStartOfDay()) * 10; }
 
-QDate decodeDate(ISC_DATE d)
-{
-    unsigned y, m, day;
-    util()->decodeDate(d, &y, &m, &day);
-    return QDate(int(y), int(m), int(day));
-}
+QDate decodeDate(ISC_DATE d) { return QDate::fromJulianDay(qint64(d) + 2400001); }
 
-QTime decodeTime(ISC_TIME t)
+QTime decodeTime(ISC_TIME t) { return QTime::fromMSecsSinceStartOfDay(int(t / 10)); }
+
+QDateTime localDateTime(const QDate &d, const QTime &t)
 {
-    unsigned h, m, s, frac;
-    util()->decodeTime(t, &h, &m, &s, &frac);
-    return QTime(int(h), int(m), int(s), int(frac / 10));
+    if (!d.isValid() || !t.isValid())
+        return QDateTime(d, t);
+    thread_local QHash<qint64, int> offsets;
+    const qint64 key = d.toJulianDay() * 24 + t.hour();
+    auto it = offsets.constFind(key);
+    if (it == offsets.constEnd()) {
+        if (offsets.size() > 8192)
+            offsets.clear();
+        const QDateTime probe(d, QTime(t.hour(), 0));
+        it = offsets.insert(key, probe.isValid() ? probe.offsetFromUtc() : 0);
+    }
+    return QDateTime(d, t, Qt::OffsetFromUTC, it.value());
 }
 
 } // namespace db::fb

@@ -48,5 +48,8 @@ ISC_DATE encodeDate(const QDate &d);
 ISC_TIME encodeTime(const QTime &t);
 QDate decodeDate(ISC_DATE d);
 QTime decodeTime(ISC_TIME t);
+// A local wall-clock time stamp. Building QDateTime in local time asks the time zone rules each
+// time; the offset is looked up once per date and hour and the value built with it.
+QDateTime localDateTime(const QDate &d, const QTime &t);
 
 } // namespace db::fb

@@ -59,6 +59,8 @@ void Statement::free()
     m_columns.clear();
     m_out.clear();
     m_inShape.clear();
+    m_declared.clear();
+    m_inOffsets.clear();
 }
 
 void Statement::prepare(Transaction &tr, const QString &sql)
@@ -118,12 +120,18 @@ void Statement::buildInput(Transaction &tr, const QVector<QVariant> &params)
         return;
     fb::Status st;
     // The shape each value needs; the declared shape where the value fits it.
+    if (m_declared.size() != size_t(m_inCount)) {
+        m_declared.clear();
+        for (int i = 0; i < m_inCount; ++i)
+            m_declared.push_back({m_inDeclared->getType(&st, unsigned(i)) & ~1u, m_inDeclared->getLength(&st, unsigned(i)),
+                                  m_inDeclared->getScale(&st, unsigned(i)), m_inDeclared->getCharSet(&st, unsigned(i)),
+                                  m_inDeclared->getSubType(&st, unsigned(i))});
+    }
     std::vector<InSlot> shape(m_inCount);
     std::vector<QByteArray> texts(m_inCount);
     for (int i = 0; i < m_inCount; ++i) {
-        const unsigned dt = m_inDeclared->getType(&st, unsigned(i)) & ~1u;
-        InSlot s{dt, m_inDeclared->getLength(&st, unsigned(i)), m_inDeclared->getScale(&st, unsigned(i)),
-                 m_inDeclared->getCharSet(&st, unsigned(i)), m_inDeclared->getSubType(&st, unsigned(i))};
+        InSlot s = m_declared[size_t(i)];
+        const unsigned dt = s.type;
         const QVariant &v = params[i];
         if (dt == SQL_NULL) {
             s = {SQL_VARYING, 1, 0, kCharsetLatin1, 0};
@@ -195,11 +203,14 @@ void Statement::buildInput(Transaction &tr, const QVector<QVariant> &params)
         b->release();
         m_inShape = shape;
         m_inBuf.assign(m_inMeta->getMessageLength(&st), 0);
+        m_inOffsets.clear();
+        for (int i = 0; i < m_inCount; ++i)
+            m_inOffsets.emplace_back(m_inMeta->getOffset(&st, unsigned(i)), m_inMeta->getNullOffset(&st, unsigned(i)));
     }
     unsigned char *buf = m_inBuf.data();
     for (int i = 0; i < m_inCount; ++i) {
-        const unsigned off = m_inMeta->getOffset(&st, unsigned(i));
-        const unsigned noff = m_inMeta->getNullOffset(&st, unsigned(i));
+        const unsigned off = m_inOffsets[size_t(i)].first;
+        const unsigned noff = m_inOffsets[size_t(i)].second;
         const QVariant &v = params[i];
         if (v.isNull() || !v.isValid()) {
             wr<short>(buf + noff, -1);
@@ -355,7 +366,7 @@ void Statement::decodeRow(QVector<QVariant> &row)
             break;
         case SQL_TIMESTAMP: {
             const ISC_TIMESTAMP ts = rd<ISC_TIMESTAMP>(p);
-            row[i] = QDateTime(fb::decodeDate(ts.timestamp_date), fb::decodeTime(ts.timestamp_time));
+            row[i] = fb::localDateTime(fb::decodeDate(ts.timestamp_date), fb::decodeTime(ts.timestamp_time));
             break;
         }
         case SQL_BLOB:
@@ -374,7 +385,8 @@ qint64 Statement::execute(Transaction &tr, const QVector<QVariant> &params, QVec
     tr.ensureStarted();
     return fb::guarded(QString(), [&]() -> qint64 {
         buildInput(tr, params);
-        fb::Status st;
+        fb::Status &st = m_fetchStatus;
+        st.init();
         const bool hasOut = !m_out.empty();
         m_cursorTra = tr.handle();
         m_stmt->execute(&st, tr.handle(), m_inCount ? m_inMeta : nullptr, m_inCount ? m_inBuf.data() : nullptr,
@@ -406,8 +418,8 @@ bool Statement::fetch(QVector<QVariant> &row)
     if (!m_rs)
         return false;
     return fb::guarded(QString(), [&] {
-        fb::Status st;
-        if (m_rs->fetchNext(&st, m_outBuf.data()) == IStatus::RESULT_OK) {
+        m_fetchStatus.init();
+        if (m_rs->fetchNext(&m_fetchStatus, m_outBuf.data()) == IStatus::RESULT_OK) {
             decodeRow(row);
             return true;
         }

@@ -51,6 +51,7 @@ private:
     ISC_QUAD writeBlob(Transaction &tr, const QByteArray &data);
 
     Database *m_db;
+    fb::Status m_fetchStatus; // reused: creating a status costs an engine call per row
     Firebird::IStatement *m_stmt = nullptr;
     Firebird::IMessageMetadata *m_inDeclared = nullptr;
     Firebird::IMessageMetadata *m_inMeta = nullptr;   // coerced to the values bound last
@@ -59,7 +60,9 @@ private:
     Firebird::ITransaction *m_cursorTra = nullptr;
     std::vector<unsigned char> m_inBuf, m_outBuf;
     struct InSlot { unsigned type; unsigned length; int scale; unsigned charSet; int subType; };
+    std::vector<std::pair<unsigned, unsigned>> m_inOffsets; // value and null offsets of m_inMeta
     std::vector<InSlot> m_inShape;
+    std::vector<InSlot> m_declared;
     struct OutSlot { unsigned offset, nullOffset, type, length; int scale, subType; unsigned charSet; };
     std::vector<OutSlot> m_out;
     QVector<ColumnInfo> m_columns;
