@@ -1,12 +1,27 @@
 // The Fehlerdoku program: command line for administrators and scripts, then the main window.
 
+#include "host/app/listmodules.h"
+#include "host/app/login.h"
+#include "host/app/mainwindow.h"
+#include "host/app/systemeinstellung.h"
 #include "host/core/appoptions.h"
+#include "host/recordware/datenmodul.h"
+#include "host/shellware/cfg.h"
+#include "host/shellware/dialogs.h"
+#include "host/shellware/modinfo.h"
+#include "host/shellware/systools.h"
+#include "host/shellware/user.h"
 #include "host/core/tenantdb.h"
 #include "platform/db/database.h"
 #include "platform/db/dberror.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -33,6 +48,49 @@ void printLine(FILE *f, const QString &s)
     std::fflush(f);
 }
 
+// Options of the program window that the shared option parser does not know.
+struct ExtraOptions
+{
+    QString user;           // --benutzer NAME: log in as this program user
+    bool quitWhenIdle = false;  // --quit-when-idle: end as soon as the main window is shown (benchmarks)
+    QString screenshotDir;  // --screenshots DIR: save pictures of the main window and the settings dialog
+    bool tenantGiven = false;
+    QString error;
+};
+
+ExtraOptions takeExtraOptions(QStringList &args)
+{
+    ExtraOptions x;
+    QStringList rest;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        auto value = [&](const QString &opt, QString &target) {
+            if (a.startsWith(opt + QLatin1Char('='))) {
+                target = a.mid(opt.size() + 1);
+                return true;
+            }
+            if (a != opt)
+                return false;
+            if (i + 1 >= args.size())
+                x.error = QStringLiteral("Der Option %1 fehlt ein Wert.").arg(opt);
+            else
+                target = args.at(++i);
+            return true;
+        };
+        if (value(QStringLiteral("--benutzer"), x.user) || value(QStringLiteral("--screenshots"), x.screenshotDir))
+            continue;
+        if (a == QLatin1String("--quit-when-idle")) {
+            x.quitWhenIdle = true;
+            continue;
+        }
+        if (a == QLatin1String("--tenant") || a.startsWith(QLatin1String("--tenant=")))
+            x.tenantGiven = true;
+        rest << a;
+    }
+    args = rest;
+    return x;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -40,11 +98,12 @@ int main(int argc, char **argv)
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
+    const ExtraOptions extra = takeExtraOptions(args);
     const QString exeDir = executableDir(argc, argv);
     host::AppOptions opts = host::AppOptions::parse(args, exeDir);
-    if (!opts.error.isEmpty()) {
-        printLine(stderr, opts.error);
-        printLine(stderr, host::AppOptions::usage());
+    if (!opts.error.isEmpty() || !extra.error.isEmpty()) {
+        printLine(stderr, extra.error.isEmpty() ? opts.error : extra.error);
+        printLine(stderr, host::AppOptions::usage() + QStringLiteral("  --benutzer NAME      Programmbenutzer (ohne Auswahl bei der Anmeldung)\n"));
         return 2;
     }
     if (opts.version) {
@@ -73,26 +132,107 @@ int main(int argc, char **argv)
         }
     }
 
+    if (opts.listModules) {
+        // No window is shown; a module that builds icons still needs a GUI application.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        Cfg::SetInstallDir(opts.home);
+        const Modinfo::LoadResult lr = Modinfo::LoadModules(QDir(opts.home).filePath(QStringLiteral("Module")), true);
+        for (const QString &line : hostapp::moduleListing())
+            printLine(stdout, line);
+        for (const QString &f : lr.failed)
+            printLine(stderr, QStringLiteral("Modul nicht geladen: ") + f);
+        return lr.failed.isEmpty() ? 0 : 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fehlerdoku"));
+    QApplication::setOrganizationName(QStringLiteral("fehlerdoku"));
+    Cfg::SetInstallDir(opts.home);
+    Systools::Protocol::instance().setDirectory(QDir(opts.home).filePath(QStringLiteral("Protokoll")));
+
+    // Tenant: the one given, else a choice when there are several.
+    if (!extra.tenantGiven) {
+        const QStringList tenants = hostapp::tenantsIn(opts.home);
+        if (tenants.size() > 1) {
+            const auto t = Dialogs::choose(nullptr, QStringLiteral("Mandant:"), tenants,
+                                           tenants.contains(opts.tenant) ? opts.tenant : tenants.first(),
+                                           QStringLiteral("Mandant wählen"));
+            if (!t)
+                return 0;
+            opts.tenant = *t;
+        } else if (tenants.size() == 1) {
+            opts.tenant = tenants.first();
+        }
+    }
+
     db::Database database;
     host::OpenResult r;
     try {
         r = host::openTenantDatabase(opts, database, host::schemaDir(exeDir));
     } catch (const db::DbError &e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Fehlerdoku"), e.userMessage() + QStringLiteral("\n\n") + e.engineText());
+        Systools::Protocol::instance().add(QStringLiteral("Fehler"), QStringLiteral("Start"), e.userMessage() + QLatin1Char(' ') + e.engineText());
+        Dialogs::message(nullptr, e.userMessage() + QStringLiteral("\n\n") + e.engineText(), Dialogs::Icon::Critical);
         return 1;
     }
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Fehlerdoku \u2013 Mandant %1").arg(opts.tenant));
-    auto *label = new QLabel(QStringLiteral("<h2>Fehlerdoku</h2><p>Mandant: %1<br>Datenbank: %2<br>Schemaversion: %3</p>")
-                                 .arg(opts.tenant.toHtmlEscaped(), opts.databasePath().toHtmlEscaped())
-                                 .arg(r.version));
-    label->setMargin(24);
-    label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    w.setCentralWidget(label);
-    w.statusBar()->showMessage(r.created ? QStringLiteral("Neue Datenbank angelegt.") : QStringLiteral("Bereit."));
-    w.resize(900, 600);
-    w.show();
-    return app.exec();
+    Dm::DatenModul()->setDatabase(&database);
+    User::SetCurrentMandant(opts.tenant, opts.tenantPath());
+
+    hostapp::LoginResult lr;
+    try {
+        lr = hostapp::login(database, extra.user);
+    } catch (const db::DbError &e) {
+        lr.error = e.userMessage();
+    }
+    if (!lr.ok) {
+        if (!lr.error.isEmpty()) {
+            Systools::Protocol::instance().add(QStringLiteral("Fehler"), QStringLiteral("Anmeldung"), lr.error);
+            Dialogs::message(nullptr, lr.error, Dialogs::Icon::Warning);
+            return 1;
+        }
+        return 0;
+    }
+    User::SetCurrentUser(lr.name, lr.type, lr.id);
+    Systools::Dbg(QStringLiteral("Anmeldung %1 (Stufe %2), Mandant %3").arg(lr.name).arg(lr.type).arg(opts.tenant));
+
+    Modinfo::LoadModules(QDir(opts.home).filePath(QStringLiteral("Module")), false);
+
+    int rc = 0;
+    {
+        MainWindow w;
+        w.setWindowTitle(QStringLiteral("Fehlerdoku \u2013 %1 \u2013 %2").arg(opts.tenant, lr.name));
+        w.statusBar()->showMessage(r.created ? QStringLiteral("Neue Datenbank angelegt.")
+                                             : QStringLiteral("Bereit. Angemeldet als %1.").arg(lr.name));
+        w.show();
+        if (!extra.screenshotDir.isEmpty()) {
+            QTimer::singleShot(300, &w, [&w, &extra]() {
+                QDir().mkpath(extra.screenshotDir);
+                w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("hauptfenster.png")));
+                w.menuBar()->actions().at(1)->menu()->popup(w.mapToGlobal(QPoint(60, 24)));
+                QTimer::singleShot(300, &w, [&w, &extra]() {
+                    QScreen *scr = w.screen();
+                    if (scr)
+                        scr->grabWindow(0).save(QDir(extra.screenshotDir).filePath(QStringLiteral("menue.png")));
+                    if (QWidget *pop = QApplication::activePopupWidget())
+                        pop->close();
+                    TSystemEinstellungForm dlg(Dm::DatenModul()->Database(), &w);
+                    dlg.show();
+                    QApplication::processEvents();
+                    dlg.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("systemeinstellungen.png")));
+                    dlg.done(0);
+                    QApplication::quit();
+                });
+            });
+        } else if (extra.quitWhenIdle) {
+            // Benchmarks: the zero timer runs once the window is shown and all pending events are done.
+            QTimer::singleShot(0, &app, &QApplication::quit);
+        }
+        rc = app.exec();
+        Modinfo::DestroyAllForms();
+    }
+    Dm::DatenModul()->setDatabase(nullptr);
+    database.close();
+    Cfg::Sync();
+    return rc;
 }
