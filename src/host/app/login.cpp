@@ -31,15 +31,15 @@ LoginResult login(db::Database &database, const QString &preset)
     LoginResult r;
     struct Row { int id; QString name; int type; QString hash; };
     QList<Row> users;
+    // One write transaction for reading the users and stamping the login: one commit at start.
+    db::Transaction tw(&database, db::Transaction::writeParams());
+    tw.start();
     {
-        db::Transaction tr(&database, db::Transaction::readParams());
-        tr.start();
-        db::Query q(&database, &tr);
+        db::Query q(&database, &tw);
         q.setSql(QStringLiteral("select ID, NAME, TYP, PASSWORT_HASH from APP$BENUTZER where DD is NULL order by NAME"));
         for (q.open(); !q.eof(); q.next())
             users << Row{q.value(0).toInt(), q.value(1).toString(), q.value(2).toInt(), q.value(3).toString()};
         q.close();
-        tr.commit();
     }
     if (users.isEmpty()) {
         r.error = QStringLiteral("In dieser Datenbank ist kein Benutzer eingetragen.");
@@ -80,8 +80,6 @@ LoginResult login(db::Database &database, const QString &preset)
             return r;
         }
     }
-    db::Transaction tw(&database, db::Transaction::writeParams());
-    tw.start();
     db::Query u(&database, &tw);
     u.setSql(QStringLiteral("update APP$BENUTZER set CONNECT_ID = current_connection, LAST_LOGIN = current_timestamp "
                             "where ID = :ID"));

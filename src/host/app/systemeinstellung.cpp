@@ -28,6 +28,7 @@ TSystemEinstellungForm::TSystemEinstellungForm(db::Database *database, QWidget *
     m_info = new QLabel(box);
     m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_info->setWordWrap(true);
+    m_info->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     bl->addWidget(m_info);
     ml->addWidget(box);
     BPMandant = new QTabWidget(mandant);
@@ -42,6 +43,8 @@ TSystemEinstellungForm::TSystemEinstellungForm(db::Database *database, QWidget *
 
     buildPages();
     BPMandant->setVisible(BPMandant->count() > 0);
+    if (BPMandant->count() == 0)
+        static_cast<QVBoxLayout *>(PC->widget(0)->layout())->addStretch(1);
     updateInfo();
     resize(760, 520);
 }
