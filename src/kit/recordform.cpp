@@ -14,6 +14,7 @@
 #include "platform/db/transaction.h"
 
 #include <QDateTime>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
@@ -206,8 +207,15 @@ void RecordForm::OpenDataSets()
 
 void RecordForm::AttachSearch()
 {
-    if (m_list && !m_searchField.isEmpty())
-        m_search = Suchtool::CreateSuchForm(this, m_list, m_searchField);
+    if (!m_list || m_searchField.isEmpty())
+        return;
+    m_search = Suchtool::CreateSuchForm(this, m_list, m_searchField);
+    // Beside the navigator when there is one; otherwise the subclass places it.
+    if (m_nav)
+        if (auto *row = qobject_cast<QBoxLayout *>(m_nav->layout())) {
+            m_search->setMaximumWidth(220);
+            row->addWidget(m_search);
+        }
 }
 
 void RecordForm::FormDestroy()

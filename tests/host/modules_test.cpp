@@ -271,6 +271,11 @@ TEST_F(ModulesTest, MainWindowBuildsMenusShowsFormsAndMergesTheirTools)
     for (QAction *a : fenster->actions())
         listed = listed || a->text().contains(QStringLiteral("Testfirmen"));
     EXPECT_TRUE(listed);
+    // ffNoMDIChild: a window of its own, not an MDI child.
+    TWin95Form *page = Modinfo::RunForm(QStringLiteral("TTestPageForm"), {}, -1, nullptr);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isWindow());
+    EXPECT_EQ(w.mdiArea()->subWindowList().size(), 1);
     w.close();
     EXPECT_TRUE(Modinfo::OpenForms().isEmpty());
 }

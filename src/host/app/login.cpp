@@ -80,10 +80,30 @@ LoginResult login(db::Database &database, const QString &preset)
             return r;
         }
     }
+    QString newHash = user->hash.trimmed();
+    if (newHash.isEmpty() && preset.isEmpty()) {
+        // First login of a user without a password: offer to set one.
+        const auto pw = Dialogs::password(nullptr,
+                                          QStringLiteral("Für %1 ist noch kein Kennwort vergeben.\n"
+                                                         "Neues Kennwort (leer lassen: ohne Kennwort):")
+                                              .arg(user->name),
+                                          QStringLiteral("Kennwort vergeben"));
+        if (pw && !pw->isEmpty()) {
+            const auto again = Dialogs::password(nullptr, QStringLiteral("Kennwort wiederholen:"),
+                                                 QStringLiteral("Kennwort vergeben"));
+            if (again && *again == *pw)
+                newHash = passwordHash(*pw);
+            else
+                Dialogs::message(nullptr, QStringLiteral("Die Kennwörter stimmen nicht überein; "
+                                                         "es wurde kein Kennwort gespeichert."),
+                                 Dialogs::Icon::Warning);
+        }
+    }
     db::Query u(&database, &tw);
-    u.setSql(QStringLiteral("update APP$BENUTZER set CONNECT_ID = current_connection, LAST_LOGIN = current_timestamp "
-                            "where ID = :ID"));
+    u.setSql(QStringLiteral("update APP$BENUTZER set CONNECT_ID = current_connection, LAST_LOGIN = current_timestamp, "
+                            "PASSWORT_HASH = :H where ID = :ID"));
     u.setParam(QStringLiteral("ID"), user->id);
+    u.setParam(QStringLiteral("H"), newHash.isEmpty() ? QVariant() : QVariant(newHash));
     u.exec();
     tw.commit();
     r.ok = true;

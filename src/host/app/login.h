@@ -3,7 +3,8 @@
 //
 // Program users are the rows of APP$BENUTZER (NAME, TYP = level 0..255, PASSWORT_HASH). A new
 // database holds "admin" (255, the system user) and "benutzer" (1). A user without a password hash
-// logs in without a password; otherwise the password's SHA-256 (hex, lower case) must match.
+// logs in without a password (chosen interactively, it is offered to set one); otherwise the
+// password's SHA-256 (hex, lower case) must match.
 // A privileged user of level 128 is added by an administrator as a row with TYP 128.
 
 #include <QString>

@@ -222,7 +222,18 @@ int main(int argc, char **argv)
                     QApplication::processEvents();
                     dlg.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("systemeinstellungen.png")));
                     dlg.done(0);
-                    QApplication::quit();
+                    // A module window inside the main window, when a module is installed.
+                    const QList<QAction *> entries = w.moduleMenu()->actions();
+                    for (QAction *a : entries)
+                        if (const Modinfo::ClassEntry *e = Modinfo::FindClass(a->objectName());
+                            e && !(e->manifest->Flags & ffModal)) {
+                            a->trigger();
+                            break;
+                        }
+                    QTimer::singleShot(300, &w, [&w, &extra]() {
+                        w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("formular.png")));
+                        QApplication::quit();
+                    });
                 });
             });
         } else if (extra.quitWhenIdle) {
