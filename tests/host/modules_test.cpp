@@ -271,6 +271,16 @@ TEST_F(ModulesTest, MainWindowBuildsMenusShowsFormsAndMergesTheirTools)
     for (QAction *a : fenster->actions())
         listed = listed || a->text().contains(QStringLiteral("Testfirmen"));
     EXPECT_TRUE(listed);
+    // The report menu asks 4, 5, 6 before it opens and passes 8 first while the linked form is active.
+    QMenu *reportMenu = w.findAction(QStringLiteral("Berichte/Test/Firmenliste"))->menu();
+    ASSERT_NE(reportMenu, nullptr);
+    emit reportMenu->aboutToShow();
+    for (QAction *a : reportMenu->actions())
+        EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
+    w.findAction(QStringLiteral("Berichte/Test/Firmenliste/Vorschau"))->trigger();
+    TWin95Form *report = Modinfo::ReportForm(QStringLiteral("TTestReportForm"));
+    EXPECT_TRUE(sprop(report, "Actions").endsWith(QStringLiteral("4,5,6,8,0"))) << sprop(report, "Actions").toStdString();
+    EXPECT_EQ(prop(report, "Selection"), prop(f, "Firmen_ID"));
     // ffNoMDIChild: a window of its own, not an MDI child.
     TWin95Form *page = Modinfo::RunForm(QStringLiteral("TTestPageForm"), {}, -1, nullptr);
     ASSERT_NE(page, nullptr);

@@ -202,3 +202,26 @@ TEST_F(CfgTest, HostIniLiesInTheInstallationDirectory)
     EXPECT_EQ(Cfg::HostIniValue(QStringLiteral("TPersonForm"), QStringLiteral("Zusatz2")), QString());
     EXPECT_EQ(Cfg::HostIniValue(QStringLiteral("TFirmaForm"), QStringLiteral("Zusatz1")), QString());
 }
+
+TEST_F(CfgTest, WindowOptionsRestoreSizeAndPosition)
+{
+    struct Case { int options; QSize size; QPoint pos; } cases[] = {
+        {woLoadSize | woLoadPosition, QSize(420, 310), QPoint(33, 44)},
+        {woLoadSize, QSize(420, 310), QPoint(0, 0)},
+        {0, QSize(100, 100), QPoint(0, 0)},
+    };
+    for (const Case &c : cases) {
+        {
+            TWin95Form f;
+            f.Options = woLoadSize | woLoadPosition;
+            f.setGeometry(QRect(QPoint(33, 44), QSize(420, 310)));
+            f.saveWindowOptions();
+        }
+        TWin95Form g;
+        g.Options = c.options;
+        g.setGeometry(QRect(QPoint(0, 0), QSize(100, 100)));
+        g.restoreWindowOptions();
+        EXPECT_EQ(g.size(), c.size) << c.options;
+        EXPECT_EQ(g.pos(), c.pos) << c.options;
+    }
+}
