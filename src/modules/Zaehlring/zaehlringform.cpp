@@ -629,9 +629,10 @@ void TZaehlringForm::ChoiceEdited(QComboBox *c, const QString &field)
     try {
         if (!dtsZaehlring->isOpen() || dtsZaehlring->recNo() < 0)
             return;
-        ensureEditing();
+        // Taken before the edit starts: entering edit state shows the stored choice again.
         const int i = c->currentIndex();
         const QString value = i >= 0 ? c->itemData(i).toString() : QString();
+        ensureEditing();
         dtsZaehlring->fieldByName(field).setString(value);
         if (field == QLatin1String("RELATION_NAME")) {
             OpenCharFields(value);
