@@ -85,7 +85,8 @@ TNumMaskDlg::TNumMaskDlg(const QString &mask, QWidget *parent) : QDialog(parent)
             [this](QListWidgetItem *item) { TakeExample(lbBeispiele->row(item)); });
 
     evaluate();
-    resize(420, 460);
+    lbBeispiele->setMinimumHeight(lbBeispiele->sizeHintForRow(0) * lbBeispiele->count() + 2 * lbBeispiele->frameWidth() + 4);
+    resize(440, 0);
 }
 
 QString TNumMaskDlg::Mask() const { return edFormat->text(); }

@@ -254,7 +254,7 @@ TZaehlringForm::TZaehlringForm(QWidget *parent) : TWin95Form(parent)
 
     auto *gbOptionen = new QGroupBox(QStringLiteral("Optionen"), detail);
     gbOptionen->setObjectName(QStringLiteral("gbOptionen"));
-    auto *ol = new QHBoxLayout(gbOptionen);
+    auto *ol = new QVBoxLayout(gbOptionen);
     cbEindeutig = new QCheckBox(QStringLiteral("eindeutig"), gbOptionen);
     cbEindeutig->setObjectName(QStringLiteral("cbEindeutig"));
     cbNurLesen = new QCheckBox(QStringLiteral("nur lesen"), gbOptionen);
@@ -262,7 +262,7 @@ TZaehlringForm::TZaehlringForm(QWidget *parent) : TWin95Form(parent)
     ol->addWidget(cbEindeutig);
     ol->addWidget(cbNurLesen);
     ol->addStretch(1);
-    grid->addWidget(gbOptionen, 3, 0, 1, 2);
+    grid->addWidget(gbOptionen, 3, 1);
 
     auto *gbBezug = new QGroupBox(QStringLiteral("Bezug auf Daten"), detail);
     gbBezug->setObjectName(QStringLiteral("gbBezugAufDaten"));
@@ -273,18 +273,20 @@ TZaehlringForm::TZaehlringForm(QWidget *parent) : TWin95Form(parent)
     dl->addRow(QStringLiteral("Tabelle"), cbTabelle);
     dl->addRow(QStringLiteral("Feld"), cbFeld);
     dl->addRow(QStringLiteral("Filterfeld"), cbFilterfeld);
-    grid->addWidget(gbBezug, 4, 0);
+    grid->addWidget(gbBezug, 3, 0);
 
     auto *gbGenerator = new QGroupBox(QStringLiteral("Generator"), detail);
     gbGenerator->setObjectName(QStringLiteral("gbGenerator"));
-    auto *genl = new QFormLayout(gbGenerator);
+    auto *genl = new QHBoxLayout(gbGenerator);
     edGenerator = lineEdit(gbGenerator, "edGenerator");
     edGenerator->setReadOnly(true);
     edGenerator->setFocusPolicy(Qt::ClickFocus);
     edLetzterWert = lineEdit(gbGenerator, "edLetzterWert");
-    genl->addRow(QStringLiteral("Name"), edGenerator);
-    genl->addRow(QStringLiteral("letzter Wert"), edLetzterWert);
-    grid->addWidget(gbGenerator, 4, 1);
+    genl->addWidget(new QLabel(QStringLiteral("Name"), gbGenerator));
+    genl->addWidget(edGenerator, 3);
+    genl->addWidget(new QLabel(QStringLiteral("letzter Wert"), gbGenerator));
+    genl->addWidget(edLetzterWert, 2);
+    grid->addWidget(gbGenerator, 4, 0, 1, 2);
     grid->setRowStretch(5, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
@@ -426,6 +428,15 @@ void TZaehlringForm::ApplyReadOnly()
 
 void TZaehlringForm::FitGrid()
 {
+    if (!m_widthsSet && dbgZaehlring->model()->columnCount() == 3) {
+        // The dates take what they need; the identifier gets the rest.
+        const int date = dbgZaehlring->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + 14;
+        const int head = dbgZaehlring->fontMetrics().horizontalAdvance(QStringLiteral("gültig von")) + 18;
+        dbgZaehlring->setColumnWidth(0, 60);
+        dbgZaehlring->setColumnWidth(1, std::max(date, head));
+        dbgZaehlring->setColumnWidth(2, std::max(date, head));
+        m_widthsSet = true;
+    }
     if (dbgZaehlring->columnWidth(0) < 60)
         dbgZaehlring->setColumnWidth(0, 60);
     kit::FitGridColumns(dbgZaehlring);

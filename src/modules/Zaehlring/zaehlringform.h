@@ -102,4 +102,5 @@ private:
     bool m_postIsUpdate = false;
     qint64 m_neuerWert = -1;
     bool m_showing = false;
+    bool m_widthsSet = false;
 };
