@@ -18,7 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 
 namespace kit {
@@ -61,6 +64,7 @@ void RecordForm::setDataSets(db::DataSet *list, db::DataSet *record)
         record->afterScroll = [this](db::DataSet &) { recordScrolled(); };
         record->afterPost = [this](db::DataSet &) { afterPost(); };
         record->onNewRecord = [this](db::DataSet &ds) { newRecord(ds); };
+        m_plainSelect = record->selectSql();
         record->beforePost = [this](db::DataSet &ds) { beforePost(ds); };
         record->beforeDelete = [this](db::DataSet &) {
             SoftDelete();
@@ -72,8 +76,169 @@ void RecordForm::setDataSets(db::DataSet *list, db::DataSet *record)
 void RecordForm::setNavigator(TExtNavigator *nav)
 {
     m_nav = nav;
-    if (nav && m_record)
+    if (!nav)
+        return;
+    if (m_record)
         nav->setDataSet(m_record);
+    nav->OnButtonClick = [this](TExtNavigator *, int button, bool &handled) { NavigatorClick(button, handled); };
+}
+
+void RecordForm::setKeyedRecord(bool on)
+{
+    if (!m_record || on == m_keyed)
+        return;
+    m_keyed = on;
+    if (on) {
+        m_plainSelect = m_record->selectSql();
+        m_record->setSelectSql(QStringLiteral("select * from (") + m_plainSelect
+                               + QStringLiteral(") KIT_REC where KIT_REC.ID = :KIT_KEY"));
+        m_record->setParam(QStringLiteral("KIT_KEY"), QVariant());
+    } else {
+        m_record->setSelectSql(m_plainSelect);
+    }
+}
+
+void RecordForm::setListView(QTableView *view)
+{
+    m_view = view;
+    if (!view || !m_list)
+        return;
+    // The view's current row moves the list; the list's moves select the row in the view.
+    auto follow = [this]() {
+        if (!m_view || !m_list || !m_list->isOpen() || !m_view->selectionModel())
+            return;
+        const int row = m_list->recNo();
+        const QModelIndex cur = m_view->selectionModel()->currentIndex();
+        if (row < 0 || (cur.isValid() && cur.row() == row))
+            return;
+        const QModelIndex idx = m_view->model()->index(row, qMax(0, cur.column()));
+        m_view->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_view->scrollTo(idx);
+    };
+    connect(m_list, &db::DataSet::currentChanged, view, follow);
+    connect(m_list, &db::DataSet::reset, view, follow, Qt::QueuedConnection);
+    auto hook = [this]() {
+        if (!m_view || !m_view->selectionModel())
+            return;
+        connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex &cur) {
+                    if (!cur.isValid() || !m_list || !m_list->isOpen() || cur.row() == m_list->recNo())
+                        return;
+                    try {
+                        m_list->moveTo(cur.row());
+                    } catch (...) {
+                        Systools::HandleException(QString::fromLatin1(metaObject()->className()) + QStringLiteral(".ListMove"), this, false);
+                    }
+                });
+    };
+    hook();
+}
+
+void RecordForm::NavigatorClick(int button, bool &handled)
+{
+    if (!m_keyed || !m_list || !m_list->isOpen())
+        return;
+    switch (button) {
+    case TExtNavigator::nbFirst: m_list->first(); break;
+    case TExtNavigator::nbPrior: m_list->prior(); break;
+    case TExtNavigator::nbNext: m_list->next(); break;
+    case TExtNavigator::nbLast: m_list->last(); break;
+    default: return;
+    }
+    handled = true;
+}
+
+void RecordForm::syncRecordToList()
+{
+    if (!m_record || !m_list)
+        return;
+    const QVariant id = m_list->isOpen() && m_list->recordCount() > 0 && m_list->recNo() >= 0
+                            ? m_list->fieldByName(QStringLiteral("ID")).value()
+                            : QVariant();
+    if (m_keyed) {
+        if (m_record->isOpen() && m_record->recordCount() > 0 && !m_record->isEditing()
+            && m_record->fieldByName(QStringLiteral("ID")).value() == id && !id.isNull())
+            return;
+        m_record->close();
+        m_record->setParam(QStringLiteral("KIT_KEY"), id);
+        m_record->open();
+    } else if (m_record->isOpen() && !id.isNull()) {
+        m_record->locate(QStringLiteral("ID"), id);
+    }
+}
+
+bool RecordForm::ReopenDataSets(qint64 id, bool withLookups)
+{
+    FormLock lock(this);
+    if (m_record && m_record->isEditing())
+        m_record->cancel();
+    if (withLookups)
+        for (const auto &ds : std::as_const(m_lookups))
+            if (ds) {
+                ds->close();
+                ds->open();
+            }
+    ApplyMacros();
+    if (m_list)
+        m_list->close();
+    if (m_record) {
+        m_record->close();
+        if (!m_keyed)
+            m_record->open();
+    }
+    bool found = false;
+    if (m_list) {
+        m_list->open();
+        found = id != 0 && m_list->locate(QStringLiteral("ID"), id);
+        if (!found && m_list->recordCount() > 0)
+            m_list->first();
+        syncRecordToList();
+    } else if (m_record && m_keyed) {
+        m_record->setParam(QStringLiteral("KIT_KEY"), id ? QVariant(qlonglong(id)) : QVariant());
+        m_record->open();
+        found = m_record->recordCount() > 0;
+    }
+    return found;
+}
+
+void RecordForm::ShowPage(int index)
+{
+    if (!m_pages)
+        return;
+    m_pageGuard = true;
+    m_pages->setCurrentIndex(index);
+    m_lastPage = m_pages->currentIndex();
+    m_pageGuard = false;
+}
+
+void RecordForm::ReattachSearch(const QString &field)
+{
+    m_searchField = field;
+    if (!m_list || field.isEmpty())
+        return;
+    QLineEdit *old = m_search;
+    QLineEdit *edit = Suchtool::CreateSuchForm(this, m_list, field);
+    if (old) {
+        edit->setMaximumWidth(old->maximumWidth());
+        if (QWidget *p = old->parentWidget())
+            if (QLayout *l = p->layout()) {
+                if (auto *box = qobject_cast<QBoxLayout *>(l)) {
+                    const int at = box->indexOf(old);
+                    if (at >= 0) {
+                        box->insertWidget(at, edit);
+                        edit->setParent(p);
+                    }
+                } else {
+                    l->replaceWidget(old, edit);
+                }
+            }
+        edit->setVisible(old->isVisibleTo(old->parentWidget()));
+        old->deleteLater();
+        old->setObjectName(QString());
+    } else {
+        placeSearch(edit);
+    }
+    m_search = edit;
 }
 
 void RecordForm::setPages(QTabWidget *pages)
@@ -105,9 +270,11 @@ bool RecordForm::MoveTo(qint64 id)
     bool found = false;
     {
         FormLock lock(this);
+        if (m_record && m_record->isEditing())
+            m_record->post();
         found = m_list->locate(QStringLiteral("ID"), id);
-        if (found && m_record && m_record->isOpen())
-            m_record->locate(QStringLiteral("ID"), id);
+        if (found)
+            syncRecordToList();
     }
     return found;
 }
@@ -117,6 +284,8 @@ void RecordForm::ApplyReadOnly()
     const bool ro = FMI && FMI->ReadOnly();
     if (m_record)
         m_record->setAllowedUpdateKinds(ro ? 0 : db::DataSet::ukAll);
+    if (m_list)
+        m_list->setAllowedUpdateKinds(ro ? 0 : db::DataSet::ukAll);
     if (m_nav)
         m_nav->setReadOnly(ro);
     for (const auto &w : std::as_const(m_pickButtons))
@@ -186,6 +355,12 @@ void RecordForm::ApplyIniCaptions()
     apply(m_cap2, m_edit2, z2);
 }
 
+void RecordForm::ApplyMacros()
+{
+    if (m_record)
+        m_record->setMacro(QStringLiteral("Where"), QStringLiteral("where DD is NULL"));
+}
+
 void RecordForm::OpenDataSets()
 {
     for (const auto &ds : std::as_const(m_lookups))
@@ -193,16 +368,15 @@ void RecordForm::OpenDataSets()
             ds->setTransaction(TransRead);
             ds->open();
         }
-    if (m_record) {
-        m_record->setMacro(QStringLiteral("Where"), QStringLiteral("where DD is NULL"));
+    ApplyMacros();
+    if (m_record && !m_keyed)
         m_record->open();
-    }
     if (m_list) {
         m_list->open();
         m_list->first();
-        if (m_record && m_list->recordCount() > 0)
-            m_record->locate(QStringLiteral("ID"), m_list->fieldByName(QStringLiteral("ID")).value());
     }
+    if (m_keyed || (m_list && m_list->recordCount() > 0))
+        syncRecordToList();
 }
 
 void RecordForm::AttachSearch()
@@ -210,11 +384,16 @@ void RecordForm::AttachSearch()
     if (!m_list || m_searchField.isEmpty())
         return;
     m_search = Suchtool::CreateSuchForm(this, m_list, m_searchField);
+    placeSearch(m_search);
+}
+
+void RecordForm::placeSearch(QLineEdit *edit)
+{
     // Beside the navigator when there is one; otherwise the subclass places it.
     if (m_nav)
         if (auto *row = qobject_cast<QBoxLayout *>(m_nav->layout())) {
-            m_search->setMaximumWidth(220);
-            row->addWidget(m_search);
+            edit->setMaximumWidth(220);
+            row->addWidget(edit);
         }
 }
 
@@ -258,8 +437,8 @@ void RecordForm::ExecuteDefault(const QVariantList &args, int last, bool negativ
         if (m_list && m_list->isOpen()) {
             FormLock lock(this);
             m_list->first();
-            if (m_record && m_list->recordCount() > 0)
-                m_record->locate(QStringLiteral("ID"), m_list->fieldByName(QStringLiteral("ID")).value());
+            if (m_list->recordCount() > 0)
+                syncRecordToList();
         }
         return;
     }
@@ -292,12 +471,26 @@ void RecordForm::FMIGlobalChanged(TFormModuleInfo *, int flags)
 
 void RecordForm::listScrolled()
 {
-    if (GetLocked() || !m_record || !m_record->isOpen() || !m_list || m_list->recordCount() == 0)
+    if (GetLocked() || !m_record || !m_list || m_list->recordCount() == 0)
+        return;
+    if (!m_keyed && !m_record->isOpen())
         return;
     FormLock lock(this);
-    if (m_record->isEditing())
-        return;
-    m_record->locate(QStringLiteral("ID"), m_list->fieldByName(QStringLiteral("ID")).value());
+    if (m_record->isEditing()) {
+        if (!m_keyed)
+            return;
+        // Moving away from a record being edited saves it first; when that fails the list goes
+        // back to it and the typed values stay.
+        try {
+            m_record->post();
+        } catch (...) {
+            if (m_record->isEditing() && m_record->state() == db::DataSet::Edit)
+                m_list->locate(QStringLiteral("ID"), m_record->fieldByName(QStringLiteral("ID")).value());
+            Systools::HandleException(QString::fromLatin1(metaObject()->className()) + QStringLiteral(".ListScroll"), this, false);
+            return;
+        }
+    }
+    syncRecordToList();
 }
 
 void RecordForm::recordScrolled()
@@ -315,15 +508,19 @@ void RecordForm::recordScrolled()
 
 void RecordForm::afterPost()
 {
-    if (m_inSoftDelete || !m_list || !m_record)
+    if (m_inSoftDelete || !m_list || !m_record || GetLocked())
         return;
     FormLock lock(this);
     const QVariant id = m_record->fieldByName(QStringLiteral("ID")).value();
     const int oldRow = m_list->recNo();
+    ApplyMacros();
     m_list->close();
     m_list->open();
-    if (!m_list->locate(QStringLiteral("ID"), id) && m_followOld && m_list->recordCount() > 0)
+    if (!m_list->locate(QStringLiteral("ID"), id) && m_followOld && m_list->recordCount() > 0) {
         m_list->moveTo(qBound(0, oldRow, m_list->recordCount() - 1));
+        if (m_keyed)
+            syncRecordToList();
+    }
 }
 
 void RecordForm::newRecord(db::DataSet &ds)
@@ -334,10 +531,12 @@ void RecordForm::newRecord(db::DataSet &ds)
     for (const char *f : {"DC", "DM"})
         if (ds.hasField(QString::fromLatin1(f)))
             ds.fieldByName(QString::fromLatin1(f)).setValue(now);
+    NewRecord(ds);
 }
 
 void RecordForm::beforePost(db::DataSet &ds)
 {
+    BeforePost(ds);
     if (ds.hasField(QStringLiteral("DM")))
         ds.fieldByName(QStringLiteral("DM")).setValue(QDateTime::currentDateTime());
 }
@@ -363,15 +562,19 @@ void RecordForm::SoftDelete()
     }
     m_inSoftDelete = false;
     FormLock lock(this);
+    ApplyMacros();
     m_record->close();
-    m_record->open();
+    if (!m_keyed)
+        m_record->open();
     if (m_list) {
         m_list->close();
         m_list->open();
-        if (m_list->recordCount() > 0) {
+        if (m_list->recordCount() > 0)
             m_list->moveTo(qBound(0, oldRow, m_list->recordCount() - 1));
-            m_record->locate(QStringLiteral("ID"), m_list->fieldByName(QStringLiteral("ID")).value());
-        }
+        if (m_keyed || m_list->recordCount() > 0)
+            syncRecordToList();
+    } else if (m_keyed) {
+        m_record->open();
     }
 }
 

@@ -21,6 +21,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
+class QTableView;
+
 namespace kit {
 
 class RecordForm : public TWin95Form
@@ -53,6 +55,14 @@ public:
     void setSearchField(const QString &field) { m_searchField = field; }
     // After a post whose record is not in the list any more: stand on the row that followed.
     void setFollowOldPosition(bool on) { m_followOld = on; }
+    // For long tables: the record dataset reads only the row of the list's current ID instead of
+    // a full copy of the table that would be searched on every move. Its select is wrapped as
+    // "select * from (<select>) where ID = :KIT_KEY"; the navigator's move buttons then move the
+    // list. Switched off, the record dataset holds every row of its select again.
+    void setKeyedRecord(bool on);
+    bool keyedRecord() const { return m_keyed; }
+    // A grid showing the list: its current row and the list's current row follow each other.
+    void setListView(QTableView *view);
     // Called to clear the module's form variable when it points at this form.
     std::function<void()> ClearFormVariable;
 
@@ -66,6 +76,14 @@ public:
     // The read-only state of the manifest applied to datasets, navigator and pick buttons.
     void ApplyReadOnly();
     bool isReadOnlyApplied() const { return m_readOnlyApplied; }
+
+    // Closes and reopens list and record (and the lookup datasets when asked), then stands on `id`
+    // (the first row when the list does not hold it). Pending edits are dropped. True when found.
+    bool ReopenDataSets(qint64 id, bool withLookups = false);
+    // Shows a page without the page-change rule (no post of a new record).
+    void ShowPage(int index);
+    // Lets the search box search `field` from now on (the sort modes of a list).
+    void ReattachSearch(const QString &field);
 
     // The soft delete of the current record: DD and DM set, posted, the delete aborted silently;
     // list and record then stand on the next row (the previous one at the end).
@@ -83,6 +101,16 @@ protected:
     virtual void OpenDataSets();                  // step 8 (inside the lock)
     virtual void AttachSearch();                  // step 9
     virtual void FreeLists() {}                   // FormDestroy
+    // Sets the macros of list and record before they open; the default gives the record
+    // "where DD is NULL".
+    virtual void ApplyMacros();
+    // Called after the kit's defaults for a new record (ID, DC, DM) and before the kit sets DM
+    // on a post.
+    virtual void NewRecord(db::DataSet &) {}
+    virtual void BeforePost(db::DataSet &) {}
+    // A navigator button before its default action; set `handled` to skip that. The default moves
+    // the list for the move buttons when the record dataset is keyed.
+    virtual void NavigatorClick(int button, bool &handled);
 
     // The manifest's handlers. The default global-change handler reloads the lookups on bit 2
     // (LoadLookups, then refreshes the browsed record) and always re-applies the read-only state.
@@ -102,6 +130,8 @@ private:
     void beforePost(db::DataSet &ds);
     void pageChanging(int index);
     void setControlsEnabled(bool on);
+    void syncRecordToList();
+    void placeSearch(QLineEdit *edit);
 
     QPointer<db::DataSet> m_list, m_record;
     QList<QPointer<db::DataSet>> m_lookups;
@@ -119,6 +149,9 @@ private:
     bool m_followOld = true;
     bool m_inSoftDelete = false;
     bool m_readOnlyApplied = false;
+    bool m_keyed = false;
+    QString m_plainSelect;
+    QPointer<QTableView> m_view;
 };
 
 } // namespace kit
