@@ -272,6 +272,7 @@ void TPersonForm::buildUi()
     cbTyp->setObjectName(QStringLiteral("cbTyp"));
     lbNummer = new QLabel(kNumberCaption.trimmed(), head);
     lbNummer->setObjectName(QStringLiteral("lbNummer"));
+    lbNummer->setMinimumWidth(lbNummer->fontMetrics().horizontalAdvance(kIkCaption) + 8);
     edIdentNr = lineEdit(head, "edIdentNr", 20);
     hg->addWidget(new QLabel(QStringLiteral("Anrede"), head), 0, 0);
     hg->addWidget(cbAnrede, 0, 1);
@@ -424,6 +425,7 @@ void TPersonForm::buildUi()
 
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    split->setSizes({440, 660});
 
     // Field bindings
     Binder = new db::FieldBinder(Personen, this);
