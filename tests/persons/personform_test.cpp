@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <QUrl>
@@ -443,6 +444,63 @@ TEST_F(PersonTest, CharacteristicCaptionsFromTheHostIni)
     EXPECT_FALSE(edit(f, "edZusatz2")->isVisibleTo(f));
     auto *lb = f->findChild<QLabel *>(QStringLiteral("lbZusatz1"));
     EXPECT_EQ(lb->text(), QStringLiteral("Kleidergröße"));
+}
+
+TEST_F(PersonTest, MovingAwayFromAnEditedPersonSavesIt)
+{
+    const int a = addPerson(QStringLiteral("Adler"), 3);
+    const int b = addPerson(QStringLiteral("Bauer"), 3);
+    const int c = addPerson(QStringLiteral("Conrad"), 3);
+    // The record follows the list: a click into the grid, or another person chosen by ID.
+    struct Case { const char *how; int from; int row; int to; } cases[] = {
+        {"grid", a, 1, b},
+        {"grid", b, 2, c},
+        {"id", c, -1, a},
+    };
+    TWin95Form *f = open();
+    auto *grid = f->findChild<QTableView *>(QStringLiteral("Grid"));
+    auto *pages = f->findChild<QTabWidget *>(QStringLiteral("PageControl"));
+    for (const Case &k : cases) {
+        f->setProperty("Person_ID", k.from);
+        nav(f)->click(TExtNavigator::nbEdit);
+        type(edit(f, "edOrt"), QString::fromLatin1(k.how));
+        const QString how = QString::fromLatin1(k.how);
+        if (k.row >= 0)
+            grid->setCurrentIndex(grid->model()->index(k.row, 0));
+        else
+            f->setProperty("Person_ID", k.to);
+        EXPECT_EQ(record(f)->state(), db::DataSet::Browse);
+        EXPECT_EQ(sql(QStringLiteral("select ORT from PERSON where ID = %1").arg(k.from)).toString(), how);
+        EXPECT_EQ(f->property("Person_ID").toLongLong(), k.to) << k.how;
+        EXPECT_EQ(idOf(list(f)), k.to) << k.how;
+    }
+    // A new person is saved when the page changes and stays in edit state.
+    nav(f)->click(TExtNavigator::nbInsert);
+    EXPECT_EQ(pages->currentIndex(), 0);
+    type(edit(f, "edNachname"), QStringLiteral("Dorn"));
+    pages->setCurrentIndex(2);
+    EXPECT_EQ(record(f)->state(), db::DataSet::Edit);
+    EXPECT_EQ(sql(QStringLiteral("select count(*) from PERSON where NACHNAME = 'Dorn'")).toInt(), 1);
+    nav(f)->click(TExtNavigator::nbCancel);
+}
+
+TEST_F(PersonTest, LookupChangeKeepsTheChosenFilter)
+{
+    addPerson(QStringLiteral("Maier"), 1);
+    addPerson(QStringLiteral("Kunz"), 2);
+    TWin95Form *f = open({QStringLiteral("Klient")});
+    exec(QStringLiteral("update APP$PERSONENTYP set BEZEICHNUNG = 'Kundin' where ID = 2"));
+    Modinfo::BroadcastGlobalChanged(2);
+    auto *filter = combo(f, "cbTypWahl");
+    EXPECT_EQ(filter->currentText(), QStringLiteral("Kundin"));
+    EXPECT_EQ(f->property("PersTyp").toInt(), 2);
+    EXPECT_EQ(list(f)->recordCount(), 1);
+    EXPECT_EQ(combo(f, "cbTyp")->currentText(), QStringLiteral("Kundin"));
+    // A type that is no longer offered falls back to all persons.
+    exec(QStringLiteral("update APP$PERSONENTYP set AKTIV = 0 where ID = 2"));
+    Modinfo::BroadcastGlobalChanged(2);
+    EXPECT_EQ(filter->currentText(), QStringLiteral("< alle Personen >"));
+    EXPECT_EQ(list(f)->recordCount(), 2);
 }
 
 #include "personform_test.moc"
