@@ -162,6 +162,18 @@ TEST_F(PersonTest, FilterSwitchKeepsThePersonWhenItFits)
     choose(filter, QStringLiteral("Mitarbeiter"));
     EXPECT_EQ(list(f)->recordCount(), 1);
     EXPECT_EQ(record(f)->fieldByName(QStringLiteral("NACHNAME")).asString(), QStringLiteral("Albers"));
+    // Pending input that cannot be saved blocks the switch: message, old filter, input kept.
+    nav(f)->click(TExtNavigator::nbEdit);
+    type(edit(f, "edNachname"), QString());
+    type(edit(f, "edOrt"), QStringLiteral("Kiel"));
+    Dialogs::expectMessage(QStringLiteral("Nachnamen"));
+    choose(filter, QStringLiteral("Klient"));
+    EXPECT_EQ(filter->currentText(), QStringLiteral("Mitarbeiter"));
+    EXPECT_EQ(f->property("PersTyp").toInt(), 1);
+    EXPECT_EQ(record(f)->state(), db::DataSet::Edit);
+    EXPECT_EQ(edit(f, "edOrt")->text(), QStringLiteral("Kiel"));
+    nav(f)->click(TExtNavigator::nbCancel);
+    EXPECT_EQ(sql(QStringLiteral("select NACHNAME from PERSON where ORT is null and TYP = 1")).toString(), QStringLiteral("Albers"));
     // Sort by number: the search box then searches numbers.
     choose(filter, QStringLiteral("< alle Personen >"));
     exec(QStringLiteral("update PERSON set IDENTNR = '000009' where ID = %1").arg(b));

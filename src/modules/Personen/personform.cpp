@@ -224,19 +224,27 @@ void TPersonForm::buildUi()
     cbTypWahl->setObjectName(QStringLiteral("cbTypWahl"));
     cbTypWahl->setToolTip(QStringLiteral("Personentyp"));
     cbTypWahl->setMinimumContentsLength(16);
-    connect(cbTypWahl, &QComboBox::activated, this, [this](int i) { selectFilter(i, true); });
+    connect(cbTypWahl, &QComboBox::activated, this, [this](int i) {
+        const int before = m_filterIndex;
+        guarded("TPersonForm.cbTypWahlChange", [&]() { selectFilter(i, true); }, [&]() {
+            // The input that blocked the change stays; so does the old filter.
+            QSignalBlocker block(cbTypWahl);
+            cbTypWahl->setCurrentIndex(before);
+            m_filterIndex = before;
+        });
+    });
     filterRow->addWidget(cbTypWahl, 1);
     sbName = new QToolButton(left);
     sbName->setObjectName(QStringLiteral("sbName"));
     sbName->setText(QStringLiteral("Name"));
     sbName->setCheckable(true);
     sbName->setChecked(true);
-    connect(sbName, &QToolButton::clicked, this, [this]() { SetSortMode(0); });
+    connect(sbName, &QToolButton::clicked, this, [this]() { guarded("TPersonForm.sbNameClick", [this]() { SetSortMode(0); }); });
     sbNummer = new QToolButton(left);
     sbNummer->setObjectName(QStringLiteral("sbNummer"));
     sbNummer->setText(kIkCaption);
     sbNummer->setCheckable(true);
-    connect(sbNummer, &QToolButton::clicked, this, [this]() { SetSortMode(1); });
+    connect(sbNummer, &QToolButton::clicked, this, [this]() { guarded("TPersonForm.sbNummerClick", [this]() { SetSortMode(1); }); });
     filterRow->addWidget(sbName);
     filterRow->addWidget(sbNummer);
     lv->addLayout(filterRow);
@@ -317,19 +325,20 @@ void TPersonForm::buildUi()
     sbEmail->setObjectName(QStringLiteral("sbEmail"));
     sbEmail->setText(QStringLiteral("E-Mail"));
     sbEmail->setToolTip(QStringLiteral("E-Mail an diese Adresse schreiben"));
-    connect(sbEmail, &QToolButton::clicked, this, &TPersonForm::SendMail);
+    connect(sbEmail, &QToolButton::clicked, this, [this]() { guarded("TPersonForm.sbEmailClick", [this]() { SendMail(); }); });
     sbFirma = new QToolButton(p1);
     sbFirma->setObjectName(QStringLiteral("sbFirma"));
     sbFirma->setText(QStringLiteral("Firma"));
     sbFirma->setToolTip(QStringLiteral("Firma öffnen"));
     sbFirma->setToolButtonStyle(Qt::ToolButtonTextOnly);
     sbFirma->setMinimumWidth(90);
-    connect(sbFirma, &QToolButton::clicked, this, &TPersonForm::OpenCompany);
+    connect(sbFirma, &QToolButton::clicked, this, [this]() { guarded("TPersonForm.sbFirmaClick", [this]() { OpenCompany(); }); });
     sbFirmaWaehlen = new QToolButton(p1);
     sbFirmaWaehlen->setObjectName(QStringLiteral("sbFirmaWaehlen"));
     sbFirmaWaehlen->setText(QStringLiteral("\u2026"));
     sbFirmaWaehlen->setToolTip(QStringLiteral("Firma wählen"));
-    connect(sbFirmaWaehlen, &QToolButton::clicked, this, &TPersonForm::PickCompany);
+    connect(sbFirmaWaehlen, &QToolButton::clicked, this,
+            [this]() { guarded("TPersonForm.sbFirmaWaehlenClick", [this]() { PickCompany(); }); });
     int r = 0;
     g1->addWidget(new QLabel(QStringLiteral("Straße"), p1), r, 0);
     g1->addWidget(edStrasse, r, 1, 1, 4);
@@ -455,10 +464,12 @@ void TPersonForm::buildUi()
 
     // Lookup combos write their code at once, so that the rules that depend on them follow.
     connect(cbTyp, &QComboBox::activated, this, [this](int i) {
-        if (Personen->isEditing())
-            Personen->fieldByName(QStringLiteral("TYP")).setValue(cbTyp->itemData(i));
+        guarded("TPersonForm.cbTypChange", [&]() {
+            if (Personen->isEditing())
+                Personen->fieldByName(QStringLiteral("TYP")).setValue(cbTyp->itemData(i));
+        });
     });
-    connect(cbAnrede, &QComboBox::activated, this, [this]() { salutationChosen(); });
+    connect(cbAnrede, &QComboBox::activated, this, [this]() { guarded("TPersonForm.cbAnredeChange", [this]() { salutationChosen(); }); });
 
     // Company field
     connect(edFirma, &QLineEdit::textEdited, this, [this]() { edFirma->setModified(true); });
@@ -575,6 +586,7 @@ void TPersonForm::fillTypeCombos()
         cbTypWahl->addItems(TypWahlListe.Texts());
         const int at = TypWahlListe.IndexOfObject(keep);
         cbTypWahl->setCurrentIndex(at >= 0 ? at : 0);
+        m_filterIndex = cbTypWahl->currentIndex();
     }
     if (keep != 0 && TypWahlListe.IndexOfObject(keep) < 0)
         selectFilter(0, Personen->isOpen());
@@ -607,12 +619,24 @@ int TPersonForm::filterType() const
     return i > 0 ? int(TypWahlListe.Objects(i)) : 0;
 }
 
+void TPersonForm::guarded(const char *context, const std::function<void()> &fn, const std::function<void()> &onError)
+{
+    try {
+        fn();
+    } catch (...) {
+        if (onError)
+            onError();
+        Systools::HandleException(QString::fromLatin1(context), this, false);
+    }
+}
+
 void TPersonForm::selectFilter(int index, bool apply)
 {
     {
         QSignalBlocker block(cbTypWahl);
         cbTypWahl->setCurrentIndex(qMax(0, index));
     }
+    m_filterIndex = cbTypWahl->currentIndex();
     if (apply)
         applyFilter();
 }

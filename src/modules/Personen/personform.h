@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -108,6 +109,9 @@ protected:
 
 private:
     void buildUi();
+    // Runs a handler of a control: a failure becomes a German message (and `onError` undoes the
+    // control's change) instead of leaving the event loop.
+    void guarded(const char *context, const std::function<void()> &fn, const std::function<void()> &onError = {});
     void setupDataSets();
     void fillTypeCombos();
     void selectFilter(int index, bool apply);
@@ -134,6 +138,7 @@ private:
     int m_typ = 0;
     int m_sweep = 0;   // while > 0 the record dataset reads all rows, deleted ones included
     bool m_filterFixed = false;
+    int m_filterIndex = 0;   // the filter entry the lists were last opened with
 };
 
 extern TPersonForm *PersonForm;
