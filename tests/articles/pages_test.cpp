@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -239,4 +240,49 @@ TEST_F(PagesTest, MaterialPageListsTheSuppliersMaterials)
     EXPECT_EQ(list->recordCount(), 0);
     Systools::SetCompOrdProp(f, QStringLiteral("Firmen_ID"), -1);
     EXPECT_FALSE(list->isOpen());
+}
+
+// Pictures of the four forms for a look by eye (run explicitly with --gtest_also_run_disabled_tests
+// and ARTICLES_SHOTS set to a folder).
+TEST_F(PagesTest, DISABLED_Screenshots)
+{
+    const QString dir = qEnvironmentVariable("ARTICLES_SHOTS");
+    ASSERT_FALSE(dir.isEmpty());
+    const qint64 futter = matKurz(QStringLiteral("Futter"));
+    const qint64 weberei = firma(QStringLiteral("Weberei Süd"), 2);
+    const qint64 m1 = material(QStringLiteral("Baumwollköper"), QStringLiteral("gewaschen"), weberei, futter, QStringLiteral("dunkel"));
+    const qint64 m2 = material(QStringLiteral("Knopf"), QStringLiteral("18 mm"), weberei, futter, QStringLiteral("horn"));
+    for (int p = 1; p <= 2; ++p)
+        ins(QStringLiteral("insert into STLISTE (ARTIKEL_ID, MATERIAL_ID, POS, VERBRAUCH, MSTGROESSE, DATUM) values (%1, %2, %3, 1.35, '38', current_date)")
+                .arg(anorak).arg(p == 1 ? m1 : m2).arg(p));
+    preis(anorak, kunde, "49.9");
+    preis(bluse, kunde, "19.95");
+    exec(QStringLiteral("update ARTIKEL set AFFORM = 100, AFQUAL = 1, AFFB = 1, BEMERKUNG = 'Wasserabweisend, mit Kapuze' where ID = %1").arg(anorak));
+    auto save = [&](QWidget *w, const char *name) {
+        w->show();
+        QTest::qWait(50);
+        w->grab().save(QDir(dir).filePath(QString::fromLatin1(name)));
+    };
+    TWin95Form *w = Modinfo::CreateAndRunForm(QStringLiteral("TWarenstammForm"), {QVariant(qlonglong(anorak))}, 0);
+    save(w, "warenstamm.png");
+    TWin95Form *m = Modinfo::CreateAndRunForm(QStringLiteral("TMaterialstammForm"), {QVariant(qlonglong(m1))}, 0);
+    save(m, "materialstamm.png");
+    parent->resize(760, 420);
+    page("TArtikelListForm", kunde);
+    save(parent.get(), "artikelliste.png");
+    Modinfo::DestroyAllForms();
+    parent = std::make_unique<QWidget>();
+    parent->resize(700, 380);
+    page("TMaterialListForm", weberei);
+    save(parent.get(), "materialliste.png");
+    onNextDialog([&](QDialog *dlg) {
+        dlg->findChild<QComboBox *>(QStringLiteral("cbVertreter"))->setCurrentIndex(0);
+        dlg->grab().save(QDir(dir).filePath(QStringLiteral("dialog.png")));
+        dlg->reject();
+    });
+    Modinfo::DestroyAllForms();
+    parent = std::make_unique<QWidget>();
+    parent->resize(760, 420);
+    TWin95Form *a = page("TArtikelListForm", kunde);
+    a->findChild<TExtNavigator *>(QStringLiteral("Navigator"))->click(TExtNavigator::nbEdit);
 }

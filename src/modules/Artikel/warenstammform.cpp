@@ -457,8 +457,6 @@ void TWarenstammForm::OpenDataSets()
     // list names an article), so that a new article can be entered even into an empty table.
     cbKurzbFilter->setCurrentIndex(cbKurzbFilter->count() > 0 ? 0 : -1);
     cbFarbFilter->setCurrentIndex(cbFarbFilter->count() > 0 ? 0 : -1);
-    Artikel->setParam(QStringLiteral("AID"), m_artikelId);
-    Artikel->open();
 }
 
 void TWarenstammForm::AttachSearch()
@@ -632,6 +630,11 @@ void TWarenstammForm::ReadData()
             const qint64 id = idOf(ArtikelList);
             if (id != m_artikelId)
                 SetArtikel(id);
+        }
+        // Open even without a listed article, so that a new one can be entered into an empty table.
+        if (!Artikel->isOpen()) {
+            Artikel->setParam(QStringLiteral("AID"), m_artikelId);
+            Artikel->open();
         }
     };
     {
