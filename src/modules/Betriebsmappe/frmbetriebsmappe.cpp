@@ -359,12 +359,17 @@ void TFrmBetriebsmappe::FormDestroy()
     tmSearch->stop();
     FilterListe.Clear();
     FirmenTypen.Clear();
-    // The pages go with the dossier, each through its own destroy handler.
+    // The pages go with the dossier, each through its own destroy handler. They are deleted
+    // once control is back in the event loop: whoever is walking the list of open forms right
+    // now (the host closing all windows) still holds them.
     for (TOptionsNode *n : std::as_const(m_nodes)) {
         if (n->Form) {
             QPointer<TWin95Form> f = n->Form;
             n->Form = nullptr;
-            Modinfo::DestroyForm(f);
+            f->runDestroy();
+            f->hide();
+            f->setParent(nullptr);
+            f->deleteLater();
         }
     }
     m_currentNode = nullptr;
@@ -419,8 +424,11 @@ void TFrmBetriebsmappe::loadSelectionSettings()
     cbFavorit->setChecked(Cfg::GetCompValue(this, QStringLiteral("cbFavorit"), true).toBool());
     cbNotFavorit->setChecked(Cfg::GetCompValue(this, QStringLiteral("cbNotFavorit"), true).toBool());
     m_updatingBoxes = false;
-    // The rules for boxes that are all unticked hold for stored states as well.
+    // The rules for boxes that are all unticked hold for stored states as well; the list is read
+    // by the caller.
+    m_loadingSettings = true;
     boxesChanged();
+    m_loadingSettings = false;
 }
 
 void TFrmBetriebsmappe::loadFilterList()
@@ -551,12 +559,12 @@ void TFrmBetriebsmappe::FMIExecute(TFormModuleInfo *, QWidget *, const QVariantL
         }
     }
     m_forCompany = haveId && id > 0;
-    if (!m_forCompany) {
+    const qint64 lastId = Cfg::GetCompValue(this, QStringLiteral("Firmen_ID") + User::CurMandant_Name(), 0).toLongLong();
+    if (!m_forCompany)
         loadSelectionSettings();
-        const qint64 last = Cfg::GetCompValue(this, QStringLiteral("Firmen_ID") + User::CurMandant_Name(), 0).toLongLong();
-        RefillList();
-        id = last > 0 ? last : firstCompany();
-    }
+    RefillList();
+    if (!m_forCompany)
+        id = lastId > 0 ? lastId : firstCompany();
     SetCompany(id);
     if (!page.isEmpty())
         SearchAndExecute(page);
@@ -690,7 +698,7 @@ void TFrmBetriebsmappe::boxesChanged()
     const int frow = lbFilter->currentRow();
     m_filterId = frow > 0 ? m_filterIds.value(frow - 1, -1) : -1;
     m_filterSql = frow > 0 ? m_filterSqls.value(frow - 1) : QString();
-    if (!isCreated() || isDestroying())
+    if (!isCreated() || isDestroying() || m_loadingSettings)
         return;
     ApplySelection();
 }
@@ -699,7 +707,7 @@ void TFrmBetriebsmappe::ApplySelection()
 {
     updateCompanyButton();
     RefillList();
-    if (m_firmenId > 0 && FirmenModel->rowOf(m_firmenId) < 0)
+    if (FirmenModel->rowOf(m_firmenId) < 0 && (m_firmenId > 0 || FirmenModel->rowCount() > 0))
         SetCompany(firstCompany());
 }
 

@@ -98,22 +98,23 @@ public:
     void setFilter_ID(qint64 id);
 
     // -1 the page loses its company, -2 no company, -3 a new company, else that company.
-    void SetCompany(qint64 value);
+    Q_INVOKABLE void SetCompany(qint64 value);
     // Opens the first page whose form class is `className` (case ignored).
-    void SearchAndExecute(const QString &className);
+    Q_INVOKABLE void SearchAndExecute(const QString &className);
     // The where-text of the company list from the selection options.
-    QString WhereText() const;
+    Q_INVOKABLE QString WhereText() const;
     // Reads the company list and its count again.
-    void RefillList();
+    Q_INVOKABLE void RefillList();
     // The picker ("Firma wählen", F8) and the options panel (F9).
-    void ShowPicker(bool on);
-    bool PickerVisible() const;
-    void ShowOptions(bool on);
-    bool OptionsVisible() const;
+    Q_INVOKABLE void ShowPicker(bool on);
+    Q_INVOKABLE bool PickerVisible() const;
+    Q_INVOKABLE void ShowOptions(bool on);
+    Q_INVOKABLE bool OptionsVisible() const;
     // The selection options changed: refill, and the first company when the current one left.
-    void ApplySelection();
+    Q_INVOKABLE void ApplySelection();
     // The page shown (null when none).
     TWin95Form *CurrentPage() const;
+    Q_INVOKABLE QObject *CurrentPageObject() const { return CurrentPage(); }
     TOptionsNode *CurrentNode() const { return m_currentNode; }
     QList<TOptionsNode *> Nodes() const;
     QString AddClass() const { return m_addClass; }
@@ -173,6 +174,7 @@ private:
     bool m_forCompany = false;
     bool m_listLoaded = false;
     bool m_updatingBoxes = false;
+    bool m_loadingSettings = false;
     QString m_searchPrefix;
     QString m_addClass;
     TOptionsNode *m_currentNode = nullptr;
