@@ -16,7 +16,9 @@
 #include "platform/db/dataset.h"
 #include "platform/db/transaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -287,5 +289,24 @@ TEST_F(ModulesTest, MainWindowBuildsMenusShowsFormsAndMergesTheirTools)
     EXPECT_TRUE(page->isWindow());
     EXPECT_EQ(w.mdiArea()->subWindowList().size(), 1);
     w.close();
+    EXPECT_TRUE(Modinfo::OpenForms().isEmpty());
+}
+
+TEST_F(ModulesTest, ClosingEverythingCopesWithPagesEmbeddedInAnotherForm)
+{
+    addFirma(QStringLiteral("Anton"));
+    TWin95Form *outer = run(QStringLiteral("TTestRecordForm"));
+    ASSERT_NE(outer, nullptr);
+    // Two page forms living inside the record form, registered with the host like any form.
+    TWin95Form *p1 = Modinfo::CreateForm(QStringLiteral("TTestPageForm"), {}, -1, outer);
+    TWin95Form *p2 = Modinfo::CreateForm(QStringLiteral("TTestPageForm"), {}, -1, outer);
+    ASSERT_NE(p1, nullptr);
+    ASSERT_NE(p2, nullptr);
+    QPointer<TWin95Form> g1(p1), g2(p2), go(outer);
+    Modinfo::DestroyAllForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(go.isNull());
+    EXPECT_TRUE(g1.isNull());
+    EXPECT_TRUE(g2.isNull());
     EXPECT_TRUE(Modinfo::OpenForms().isEmpty());
 }

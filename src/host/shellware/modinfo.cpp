@@ -275,14 +275,20 @@ void DestroyForm(TWin95Form *form)
 
 void DestroyAllForms()
 {
-    const QList<TWin95Form *> forms = OpenForms();
-    for (TWin95Form *f : forms) {
-        QPointer<TWin95Form> p(f);
+    // Guard every form before the first one goes: destroying a top-level form also destroys the
+    // page forms it embeds, and a raw pointer to one of those would dangle.
+    QList<QPointer<TWin95Form>> forms;
+    for (TWin95Form *f : OpenForms())
+        forms << QPointer<TWin95Form>(f);
+    for (const QPointer<TWin95Form> &p : forms)
         if (p && !p->parentWidget())
             DestroyForm(p);
-    }
+    forms.clear();
     for (TWin95Form *f : OpenForms())
-        DestroyForm(f);
+        forms << QPointer<TWin95Form>(f);
+    for (const QPointer<TWin95Form> &p : forms)
+        if (p)
+            DestroyForm(p);
 }
 
 void SetLoadingLibrary(const QString &fileName) { reg().loading = fileName; }
