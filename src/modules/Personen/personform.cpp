@@ -548,7 +548,10 @@ void TPersonForm::ApplyMacros()
     const QString typeClause = ft != 0 ? QStringLiteral(" and (Typ = %1)").arg(ft) : QString();
     Personen->setMacro(QStringLiteral("Where"),
                        m_sweep > 0 ? QString() : QStringLiteral(" where (DD is NULL) %1").arg(typeClause));
-    PersonenList->setMacro(QStringLiteral("Where"), typeClause);
+    // The company restriction narrows the list only: a person moved to another company meanwhile
+    // stays readable on the record side.
+    const QString companyClause = m_firmenId > 0 ? QStringLiteral(" and (FIRMEN_ID = %1)").arg(m_firmenId) : QString();
+    PersonenList->setMacro(QStringLiteral("Where"), typeClause + companyClause);
     PersonenList->setMacro(QStringLiteral("Order"),
                            QStringLiteral("order by ")
                                + (m_sortMode == 1 ? QStringLiteral("IdentNr, Nachname, Vorname")
@@ -762,6 +765,31 @@ void TPersonForm::setPerson_ID(qint64 id)
         ExecuteDefault({QVariant(qlonglong(id))}, 0, true);
 }
 
+void TPersonForm::setFirmen_ID(qint64 id)
+{
+    const qint64 company = id > 0 ? id : 0;
+    if (company == 0 && m_firmenId == 0)
+        return;
+    if (!PersonenList->isOpen()) {
+        m_firmenId = company;
+        return;
+    }
+    // Pending input is saved before the list changes under it; a failing post keeps the old
+    // restriction together with the input.
+    if (Personen->isEditing())
+        Personen->post();
+    const qint64 keepId = company == 0 ? currentOrListID() : 0;
+    m_firmenId = company;
+    Systools::WaitCursor();
+    try {
+        ReopenDataSets(keepId);
+    } catch (...) {
+        Systools::RestoreCursor();
+        throw;
+    }
+    Systools::RestoreCursor();
+}
+
 // ---- record events ----
 
 void TPersonForm::NewRecord(db::DataSet &ds)
@@ -771,6 +799,8 @@ void TPersonForm::NewRecord(db::DataSet &ds)
     ds.fieldByName(QStringLiteral("LAND")).setValue(QStringLiteral("D"));
     ds.fieldByName(QStringLiteral("TYP")).setValue(QVariant(qlonglong(filterType())));
     ds.fieldByName(QStringLiteral("GESCHLECHT")).setValue(QVariant(qlonglong(0)));
+    if (m_firmenId > 0)
+        ds.fieldByName(QStringLiteral("FIRMEN_ID")).setValue(QVariant(qlonglong(m_firmenId)));
     if (Nationalitaeten.Count() > 0)
         ds.fieldByName(QStringLiteral("NATIONALITAET")).setValue(Nationalitaeten.Strings(0));
     ShowPage(0);

@@ -31,6 +31,7 @@ class TPersonForm : public kit::RecordForm
     Q_PROPERTY(int Typ READ Typ WRITE setTyp)
     Q_PROPERTY(int TypWahl READ TypWahl WRITE setTypWahl)
     Q_PROPERTY(int PersTyp READ PersTyp)
+    Q_PROPERTY(qint64 Firmen_ID READ Firmen_ID WRITE setFirmen_ID)
 public:
     explicit TPersonForm(QWidget *parent = nullptr);
     ~TPersonForm() override;
@@ -43,6 +44,11 @@ public:
     int TypWahl() const;
     void setTypWahl(int index);
     int PersTyp() const;
+    // The company the form is restricted to (0: none). Writing an ID above 0 shows only that
+    // company's persons and stands on the first of them; 0 or below lifts the restriction. New
+    // persons get the company while the restriction holds.
+    qint64 Firmen_ID() const { return m_firmenId; }
+    void setFirmen_ID(qint64 id);
 
     // Sort modes: 0 by name, 1 by person number.
     void SetSortMode(int mode);
@@ -139,6 +145,7 @@ private:
     int m_sweep = 0;   // while > 0 the record dataset reads all rows, deleted ones included
     bool m_filterFixed = false;
     int m_filterIndex = 0;   // the filter entry the lists were last opened with
+    qint64 m_firmenId = 0;   // the company the lists are restricted to, 0 for none
 };
 
 extern TPersonForm *PersonForm;
