@@ -22,6 +22,22 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "host/shellware/win95form.h"
+#include "kit/registration.h"
+
+// A module form without the published company ID: the dossier must refuse it as a page.
+class TOhneFirmaForm : public TWin95Form
+{
+    Q_OBJECT
+public:
+    explicit TOhneFirmaForm(QWidget *parent = nullptr) : TWin95Form(parent)
+    {
+        Describe(*new TFormModuleInfo(this));
+    }
+    static void Describe(TModuleInfo &m) { m.Description = QStringLiteral("Ohne Firma"); }
+};
+FD_REGISTER_FORM(TOhneFirmaForm, nullptr);
+
 namespace {
 // The dossier as the tests see it.
 struct Mappe
@@ -208,11 +224,11 @@ TEST_F(MappeTest, PageListSkipsMissingClassesAndReportsUnfitForms)
     const qint64 id = firma(QStringLiteral("Seiten"));
     setPageList({QStringLiteral("@ Test"), QStringLiteral("!Add=TStammFirmenForm"), QStringLiteral("(Nichts,5)"),
                  QStringLiteral("Fehlt=TGibtEsNicht"), QStringLiteral("(Firma,1)"), QStringLiteral("Stammdaten=TStammFirmenForm"),
-                 QStringLiteral("Personen=TPersonForm"), QStringLiteral("(Artikel,2)"),
+                 QStringLiteral("Ohne=TOhneFirmaForm"), QStringLiteral("(Artikel,2)"),
                  QStringLiteral("Artikel der Firma=TArtikelListForm")});
     Mappe f = open({QVariant(int(id))});
     EXPECT_EQ(treeTexts(f).join(QLatin1Char('|')),
-              QStringLiteral("Firma|  Stammdaten|  Personen|Artikel|  Artikel der Firma"));
+              QStringLiteral("Firma|  Stammdaten|  Ohne|Artikel|  Artikel der Firma"));
     // The first group opened its first page.
     ASSERT_NE(f.CurrentPage(), nullptr);
     EXPECT_STREQ(f.CurrentPage()->metaObject()->className(), "TStammFirmenForm");
@@ -225,10 +241,10 @@ TEST_F(MappeTest, PageListSkipsMissingClassesAndReportsUnfitForms)
     ASSERT_NE(stamm, nullptr);
     EXPECT_TRUE(stamm->isHidden());
     // A form without the published company ID is refused.
-    f.SearchAndExecute(QStringLiteral("TPersonForm"));
+    f.SearchAndExecute(QStringLiteral("TOhneFirmaForm"));
     EXPECT_EQ(f.CurrentPage(), nullptr);
     EXPECT_TRUE(protocolTexts().join(QLatin1Char('\n')).contains(QStringLiteral("published Property \"Firmen_ID: Integer\"")));
-    EXPECT_TRUE(Modinfo::OpenForms(QStringLiteral("TPersonForm")).isEmpty());
+    EXPECT_TRUE(Modinfo::OpenForms(QStringLiteral("TOhneFirmaForm")).isEmpty());
     // An unknown class name is written to the protocol.
     f.SearchAndExecute(QStringLiteral("TUnbekannt"));
     EXPECT_TRUE(protocolTexts().join(QLatin1Char('\n')).contains(QStringLiteral("NGOptionen.FocusedNode ist ungültig.")));
@@ -297,3 +313,56 @@ TEST_F(MappeTest, NewCompanyFromTheDossierLandsInTheList)
     nav(page)->click(TExtNavigator::nbDelete);
     EXPECT_EQ(sql(QStringLiteral("select TYP from FIRMEN where ID = %1").arg(neu)).toInt(), -4);
 }
+
+TEST_F(MappeTest, PersonPageOfTheSeededListShowsTheCompanysPersons)
+{
+    const qint64 nord = firma(QStringLiteral("Nord"));
+    const qint64 sued = firma(QStringLiteral("Sued"));
+    const qint64 leer = firma(QStringLiteral("Leer"));
+    const qint64 zorn = person(QStringLiteral("Zorn"), QStringLiteral("Zita"), 3, nord);
+    const qint64 albers = person(QStringLiteral("Albers"), QStringLiteral("Ali"), 3, nord);
+    const qint64 gone = person(QStringLiteral("Alt"), QStringLiteral("Axel"), 3, nord);
+    exec(QStringLiteral("update PERSON set DD = current_timestamp where ID = %1").arg(gone));
+    const qint64 meier = person(QStringLiteral("Meier"), QStringLiteral("Mia"), 3, sued);
+    person(QStringLiteral("Frei"), QStringLiteral("Fritz"), 3);
+
+    // The page list as a new database has it.
+    Mappe f = open({QVariant(int(nord))});
+    EXPECT_TRUE(treeTexts(f).contains(QStringLiteral("  Ansprechpartner"))) << treeTexts(f).join(QLatin1Char('|')).toStdString();
+    f.SearchAndExecute(QStringLiteral("TPersonForm"));
+    TWin95Form *page = f.CurrentPage();
+    ASSERT_NE(page, nullptr) << protocolTexts().join(QLatin1Char('\n')).toStdString();
+    ASSERT_STREQ(page->metaObject()->className(), "TPersonForm");
+    db::DataSet *list = ds(page, "PersonenList");
+    db::DataSet *rec = ds(page, "Personen");
+    ASSERT_NE(list, nullptr);
+    auto ids = [list]() {
+        QList<qint64> out;
+        list->fetchAll();
+        for (list->first(); !list->eof(); list->next())
+            out << list->fieldByName(QStringLiteral("ID")).value().toLongLong();
+        list->first();
+        return out;
+    };
+    struct Case { qint64 company; QList<qint64> persons; } cases[] = {
+        {nord, {albers, zorn}}, {sued, {meier}}, {leer, {}}, {nord, {albers, zorn}},
+    };
+    for (const Case &c : cases) {
+        f.SetCompany(c.company);
+        ASSERT_EQ(f.CurrentPage(), page);
+        EXPECT_EQ(page->property("Firmen_ID").toLongLong(), c.company);
+        // The page stands on the company's first person.
+        EXPECT_EQ(rec->recordCount() > 0 ? rec->fieldByName(QStringLiteral("ID")).value().toLongLong() : 0,
+                  c.persons.isEmpty() ? 0 : c.persons.first()) << c.company;
+        EXPECT_EQ(ids(), c.persons) << c.company;
+    }
+    // Another page and back: the person page is reused and shows the company again.
+    f.SearchAndExecute(QStringLiteral("TStammFirmenForm"));
+    f.SetCompany(sued);
+    f.SearchAndExecute(QStringLiteral("TPersonForm"));
+    EXPECT_EQ(f.CurrentPage(), page);
+    EXPECT_EQ(page->property("Firmen_ID").toLongLong(), sued);
+    EXPECT_EQ(ids(), QList<qint64>{meier});
+}
+
+#include "betriebsmappe_test.moc"
