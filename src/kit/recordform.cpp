@@ -420,6 +420,11 @@ void RecordForm::FormDestroy()
         }
     }
     finish(TransWrite, "TransWrite");
+    // The datasets go with the form: closing them first spares the read transaction's commit
+    // from reading the rest of a long list that nobody will look at any more.
+    for (db::DataSet *ds : findChildren<db::DataSet *>())
+        if (ds->transaction() == TransRead && !ds->isEditing())
+            ds->close();
     finish(TransRead, "TransRead");
     if (ClearFormVariable)
         ClearFormVariable();
