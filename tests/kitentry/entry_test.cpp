@@ -2,11 +2,14 @@
 #include "host/shellware/systools.h"
 #include "kit/entry/dateentry.h"
 #include "kit/entry/gridfit.h"
+#include "kit/entry/inputfilter.h"
 #include "kit/entry/telefon.h"
 #include "kit/entry/timeentry.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -142,6 +145,113 @@ TEST(Telephone, NumbersAreNormalised)
     };
     for (const Case &c : cases)
         EXPECT_EQ(NormalizeTelephone(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+TEST(InputFilter, TextIsCleanedByKindAndOptions)
+{
+    const InputOptions none;
+    const InputOptions emptyIsD{.emptyCountryIsGermany = true};
+    const InputOptions colon{.dateAcceptsColon = true};
+    struct Case { InputKind kind; InputOptions options; const char *land, *in, *out; } cases[] = {
+        {InputKind::Land, none, "", "d-e 1ä", "DE"},
+        {InputKind::Plz, none, "D", "80 33a1-99", "80331"},      // Germany: five digits at most
+        {InputKind::Plz, none, "d ", "１２345", "345"},           // no digits beyond ASCII
+        {InputKind::Plz, none, "A", "A-1010 Wien", "A-1010 Wien"},
+        {InputKind::Plz, none, "", "NL 1234 AB", "NL 1234 AB"},  // empty country: free
+        {InputKind::Plz, emptyIsD, "", "NL 1234 AB", "1234"},
+        {InputKind::Plz, emptyIsD, "  ", "123456", "12345"},
+        {InputKind::Plz, emptyIsD, "CH", "CH-8001", "CH-8001"},
+        {InputKind::Telefon, none, "", "+49 (030) 12-34/5", "4903012-345"},
+        {InputKind::TelefonBlank, none, "", "+49 (030) 12-34/5", "49 030 12-345"},
+        {InputKind::Bank, none, "", "DE12 3456.78", "12 345678"},
+        {InputKind::Datum, none, "", "1.2.26 12:30", "1.2.261230"},
+        {InputKind::Datum, colon, "", "1.2.26 12:30", "1.2.2612:30"},
+        {InputKind::Telefon, colon, "", "1:2", "12"},             // the date option leaves other kinds alone
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CleanInput(c.kind, QString::fromUtf8(c.in), QString::fromUtf8(c.land), c.options), QString::fromUtf8(c.out))
+            << int(c.kind) << " " << c.in;
+}
+
+TEST(InputFilter, TypedAndPastedTextFollowsTheRules)
+{
+    QWidget w;
+    auto *land = new QLineEdit(&w);
+    auto *plz = new QLineEdit(&w);
+    auto *plzEmptyD = new QLineEdit(&w);
+    auto *datum = new QLineEdit(&w);
+    auto *datumColon = new QLineEdit(&w);
+    InputFilter::install(land, InputKind::Land);
+    InputFilter::install(plz, InputKind::Plz, [land]() { return land->text(); });
+    InputFilter::install(plzEmptyD, InputKind::Plz, [land]() { return land->text(); }, {.emptyCountryIsGermany = true});
+    InputFilter::install(datum, InputKind::Datum);
+    InputFilter::install(datumColon, InputKind::Datum, {}, {.dateAcceptsColon = true});
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    struct Case { QLineEdit *edit; const char *country, *typed, *shown; } cases[] = {
+        {land, "", "d1e", "DE"},
+        {plz, "", "ab-12", "ab-12"},
+        {plzEmptyD, "", "ab-123456", "12345"},
+        {plz, "D", "ab-123456", "12345"},
+        {plzEmptyD, "F", "F-75001", "F-75001"},
+        {datum, "", "1.2:30x", "1.230"},
+        {datumColon, "", "1.2:30x", "1.2:30"},
+    };
+    for (const Case &c : cases) {
+        land->setText(QString::fromUtf8(c.country));
+        c.edit->clear();
+        c.edit->setFocus();
+        QTest::keyClicks(c.edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(c.edit->text(), QString::fromUtf8(c.shown)) << "typed " << c.typed;
+        c.edit->clear();
+        QApplication::clipboard()->setText(QString::fromUtf8(c.typed));
+        c.edit->paste();
+        EXPECT_EQ(c.edit->text(), QString::fromUtf8(c.shown)) << "pasted " << c.typed;
+    }
+
+    // A selection is replaced by the key, so a full German postal code can still be overtyped.
+    land->setText(QStringLiteral("D"));
+    plz->setText(QStringLiteral("12345"));
+    plz->setFocus();
+    plz->setSelection(4, 1);
+    QTest::keyClick(plz, Qt::Key_9);
+    EXPECT_EQ(plz->text(), QStringLiteral("12349"));
+}
+
+TEST(InputFilter, DeleteClearsADateEditOnlyWithTheOption)
+{
+    QWidget w;
+    auto *plain = new QLineEdit(&w);
+    auto *clearing = new QLineEdit(&w);
+    auto *plainFilter = InputFilter::install(plain, InputKind::Datum);
+    auto *clearingFilter = InputFilter::install(clearing, InputKind::Datum, {}, {.deleteClearsDate = true});
+    QSignalSpy plainSpy(plainFilter, &InputFilter::clearRequested);
+    QSignalSpy clearingSpy(clearingFilter, &InputFilter::clearRequested);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    // Without the option Delete removes the character after the cursor, as usual.
+    plain->setText(QStringLiteral("01.02.2026"));
+    plain->setFocus();
+    plain->setCursorPosition(0);
+    QTest::keyClick(plain, Qt::Key_Delete);
+    EXPECT_EQ(plain->text(), QStringLiteral("1.02.2026"));
+    EXPECT_EQ(plainSpy.count(), 0);
+
+    clearing->setText(QStringLiteral("01.02.2026"));
+    clearing->setFocus();
+    clearing->setCursorPosition(0);
+    QTest::keyClick(clearing, Qt::Key_Delete);
+    EXPECT_TRUE(clearing->text().isEmpty());
+    EXPECT_EQ(clearingSpy.count(), 1);
+
+    // A read-only date stays as it is.
+    clearing->setText(QStringLiteral("01.02.2026"));
+    clearing->setReadOnly(true);
+    QTest::keyClick(clearing, Qt::Key_Delete);
+    EXPECT_EQ(clearing->text(), QStringLiteral("01.02.2026"));
+    EXPECT_EQ(clearingSpy.count(), 1);
 }
 
 TEST(GridFit, FreeWidthGoesToTaggedColumns)

@@ -1,6 +1,6 @@
 #include "firmaform.h"
 
-#include "firmenfilters.h"
+#include "firmencsv.h"
 
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/cfg.h"
@@ -11,6 +11,7 @@
 #include "host/shellware/systools.h"
 #include "host/shellware/user.h"
 #include "kit/entry/dateentry.h"
+#include "kit/entry/inputfilter.h"
 #include "kit/entry/telefon.h"
 #include "kit/numbers/uzaehlringe.h"
 #include "kit/registration.h"
@@ -590,11 +591,14 @@ void TFirmaForm::buildUi()
     for (const auto &b : binds)
         Binder->bind(b.w, QString::fromLatin1(b.f));
 
-    using FirmenEntry::InputFilter;
-    using FirmenEntry::InputKind;
+    using kit::InputFilter;
+    using kit::InputKind;
+    // Postal codes by the company rules (an empty country code counts as Germany); this form
+    // hands an empty country on as a foreign one, so the postal code stays free then.
+    const kit::InputOptions firmenRules{.emptyCountryIsGermany = true};
     InputFilter::install(edLand, InputKind::Land);
-    InputFilter::install(edPlz, InputKind::Plz, [this]() { return edLand->text().isEmpty() ? QStringLiteral("X") : edLand->text(); });
-    InputFilter::install(edPostPlz, InputKind::Plz, [this]() { return edLand->text().isEmpty() ? QStringLiteral("X") : edLand->text(); });
+    InputFilter::install(edPlz, InputKind::Plz, [this]() { return edLand->text().isEmpty() ? QStringLiteral("X") : edLand->text(); }, firmenRules);
+    InputFilter::install(edPostPlz, InputKind::Plz, [this]() { return edLand->text().isEmpty() ? QStringLiteral("X") : edLand->text(); }, firmenRules);
     InputFilter::install(edTelefon1, InputKind::Telefon);
     InputFilter::install(edTelefax, InputKind::Telefon);
     InputFilter::install(edBlz, InputKind::Bank);

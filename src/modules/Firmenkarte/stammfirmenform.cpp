@@ -1,7 +1,5 @@
 #include "stammfirmenform.h"
 
-#include "firmenfilters.h"
-
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/dialogs.h"
 #include "host/shellware/extnavigator.h"
@@ -10,6 +8,7 @@
 #include "host/shellware/systools.h"
 #include "host/shellware/user.h"
 #include "kit/entry/dateentry.h"
+#include "kit/entry/inputfilter.h"
 #include "kit/numbers/uzaehlringe.h"
 #include "kit/registration.h"
 #include "platform/db/dataset.h"
@@ -316,12 +315,13 @@ void TStammFirmenForm::buildUi()
     for (const auto &b : binds)
         Binder->bind(b.w, QString::fromLatin1(b.f));
 
-    using FirmenEntry::InputFilter;
-    using FirmenEntry::InputKind;
+    using kit::InputFilter;
+    using kit::InputKind;
     InputFilter::install(edTelefon1, InputKind::TelefonBlank);
     InputFilter::install(edTelefax, InputKind::TelefonBlank);
     InputFilter::install(edLand, InputKind::Land);
-    InputFilter::install(edPlz, InputKind::Plz, [this]() { return edLand->text(); });
+    // As in the company register, an empty country counts as Germany for the postal code.
+    InputFilter::install(edPlz, InputKind::Plz, [this]() { return edLand->text(); }, {.emptyCountryIsGermany = true});
     InputFilter::install(edKundeSeit, InputKind::Datum);
     connect(edLand, &QLineEdit::textEdited, this, [this]() { setupPostalCode(); });
     connect(edKundeSeit, &QLineEdit::editingFinished, this, [this]() {

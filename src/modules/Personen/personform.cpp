@@ -1,7 +1,6 @@
 #include "personform.h"
 
 #include "personexport.h"
-#include "personfilters.h"
 
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/cfg.h"
@@ -12,6 +11,7 @@
 #include "host/shellware/systools.h"
 #include "host/shellware/user.h"
 #include "kit/entry/dateentry.h"
+#include "kit/entry/inputfilter.h"
 #include "kit/entry/telefon.h"
 #include "kit/numbers/uzaehlringe.h"
 #include "kit/registration.h"
@@ -451,15 +451,16 @@ void TPersonForm::buildUi()
         Binder->bind(b.w, QString::fromLatin1(b.field));
 
     // Input rules
-    using Personen::InputFilter;
-    using Personen::InputKind;
+    using kit::InputFilter;
+    using kit::InputKind;
     InputFilter::install(edLand, InputKind::Land);
     InputFilter::install(edPlz, InputKind::Plz, [this]() { return edLand->text(); });
     for (QLineEdit *e : {edTelefon1, edTelefon2, edMobil, edTelefax})
         InputFilter::install(e, InputKind::Telefon);
     InputFilter::install(edBlz, InputKind::Bank);
     InputFilter::install(edKonto, InputKind::Bank);
-    InputFilter::install(edGeboren, InputKind::Datum);
+    // The date of birth also takes ":", and Delete clears it.
+    InputFilter::install(edGeboren, InputKind::Datum, {}, {.dateAcceptsColon = true, .deleteClearsDate = true});
     connect(edGeboren, &QLineEdit::editingFinished, this, &TPersonForm::birthDateLeft);
 
     // Lookup combos write their code at once, so that the rules that depend on them follow.

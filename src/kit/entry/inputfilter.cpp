@@ -1,18 +1,19 @@
-#include "firmenfilters.h"
+#include "inputfilter.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QStringList>
 
-namespace FirmenEntry {
+namespace kit {
 
 namespace {
 constexpr int kPlzDigitsD = 5;
 
-bool germanRules(const QString &land)
+bool germanRules(const QString &land, const InputOptions &options)
 {
     const QString l = land.trimmed();
-    return l.isEmpty() || l.compare(QLatin1String("D"), Qt::CaseInsensitive) == 0;
+    if (l.isEmpty())
+        return options.emptyCountryIsGermany;
+    return l.compare(QLatin1String("D"), Qt::CaseInsensitive) == 0;
 }
 
 bool asciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
@@ -22,8 +23,9 @@ bool asciiLetter(QChar c)
 }
 } // namespace
 
-QString CleanInput(InputKind kind, const QString &text, const QString &land)
+QString CleanInput(InputKind kind, const QString &text, const QString &land, const InputOptions &options)
 {
+    const bool german = kind == InputKind::Plz && germanRules(land, options);
     QString r;
     for (QChar c : text) {
         switch (kind) {
@@ -32,7 +34,7 @@ QString CleanInput(InputKind kind, const QString &text, const QString &land)
                 r += c.toUpper();
             break;
         case InputKind::Plz:
-            if (!germanRules(land))
+            if (!german)
                 r += c;
             else if (asciiDigit(c) && r.size() < kPlzDigitsD)
                 r += c;
@@ -50,7 +52,7 @@ QString CleanInput(InputKind kind, const QString &text, const QString &land)
                 r += c;
             break;
         case InputKind::Datum:
-            if (asciiDigit(c) || c == QLatin1Char('.'))
+            if (asciiDigit(c) || c == QLatin1Char('.') || (options.dateAcceptsColon && c == QLatin1Char(':')))
                 r += c;
             break;
         }
@@ -58,12 +60,13 @@ QString CleanInput(InputKind kind, const QString &text, const QString &land)
     return r;
 }
 
-InputFilter::InputFilter(QLineEdit *edit, InputKind kind, std::function<QString()> land)
-    : QObject(edit), m_edit(edit), m_kind(kind), m_land(std::move(land))
+InputFilter::InputFilter(QLineEdit *edit, InputKind kind, std::function<QString()> land, InputOptions options)
+    : QObject(edit), m_edit(edit), m_kind(kind), m_land(std::move(land)), m_options(options)
 {
     edit->installEventFilter(this);
+    // Pasted or dropped text: keep what could have been typed.
     connect(edit, &QLineEdit::textEdited, this, [this](const QString &t) {
-        const QString clean = CleanInput(m_kind, t, m_land ? m_land() : QString());
+        const QString clean = CleanInput(m_kind, t, this->land(), m_options);
         if (clean != t) {
             const int pos = qMin(m_edit->cursorPosition(), int(clean.size()));
             m_edit->setText(clean);
@@ -73,22 +76,25 @@ InputFilter::InputFilter(QLineEdit *edit, InputKind kind, std::function<QString(
     });
 }
 
-InputFilter *InputFilter::install(QLineEdit *edit, InputKind kind, std::function<QString()> land)
+InputFilter *InputFilter::install(QLineEdit *edit, InputKind kind, std::function<QString()> land, InputOptions options)
 {
-    return new InputFilter(edit, kind, std::move(land));
+    return new InputFilter(edit, kind, std::move(land), options);
 }
+
+QString InputFilter::land() const { return m_land ? m_land() : QString(); }
 
 bool InputFilter::accepts(QChar c) const
 {
     if (m_kind == InputKind::Plz) {
-        if (!germanRules(m_land ? m_land() : QString()))
+        if (!germanRules(land(), m_options))
             return true;
         if (!asciiDigit(c))
             return false;
+        // A selection is replaced by the key.
         const int digits = int(m_edit->text().size()) - int(m_edit->selectedText().size());
         return digits < kPlzDigitsD;
     }
-    return CleanInput(m_kind, QString(c)).size() == 1;
+    return CleanInput(m_kind, QString(c), QString(), m_options).size() == 1;
 }
 
 bool InputFilter::eventFilter(QObject *obj, QEvent *ev)
@@ -96,6 +102,15 @@ bool InputFilter::eventFilter(QObject *obj, QEvent *ev)
     if (obj != m_edit || ev->type() != QEvent::KeyPress)
         return false;
     auto *ke = static_cast<QKeyEvent *>(ev);
+    if (m_kind == InputKind::Datum && m_options.deleteClearsDate && ke->key() == Qt::Key_Delete) {
+        if (m_edit->isReadOnly())
+            return true;
+        m_edit->clear();
+        emit m_edit->textEdited(QString());
+        emit clearRequested();
+        return true;
+    }
+    // Shortcuts, Backspace, cursor and other keys without text keep their meaning.
     if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     const QString text = ke->text();
@@ -112,18 +127,4 @@ bool InputFilter::eventFilter(QObject *obj, QEvent *ev)
     return false;
 }
 
-QString CsvLine(const QStringList &values)
-{
-    QStringList out;
-    out.reserve(values.size());
-    for (QString v : values) {
-        v.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        v.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        v.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        v.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        out << QLatin1Char('"') + v + QLatin1Char('"');
-    }
-    return out.join(QLatin1Char(';'));
-}
-
-} // namespace FirmenEntry
+} // namespace kit
