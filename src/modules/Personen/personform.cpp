@@ -30,6 +30,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +78,18 @@ QString capitalized(const QString &s)
     if (!t.isEmpty())
         t[0] = t[0].toUpper();
     return t;
+}
+
+// The style's standard icons are read from image files on every request; the toolbar asks for
+// the same two on every opening of the form, so they are read once per style.
+QIcon standardIcon(const QWidget *w, QStyle::StandardPixmap which)
+{
+    static QHash<QPair<const QStyle *, int>, QIcon> cache;
+    QStyle *st = w->style();
+    QIcon &icon = cache[qMakePair(static_cast<const QStyle *>(st), int(which))];
+    if (icon.isNull())
+        icon = st->standardIcon(which);
+    return icon;
 }
 
 QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
@@ -198,11 +211,11 @@ void TPersonForm::buildUi()
     ToolsToolbar = new QToolBar(this);
     ToolsToolbar->setObjectName(QStringLiteral("ToolsToolbar"));
     ToolsToolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    acExport = ToolsToolbar->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
+    acExport = ToolsToolbar->addAction(standardIcon(this, QStyle::SP_DialogSaveButton),
                                        QStringLiteral("Personendaten exportieren (CSV-Format)"));
     acExport->setObjectName(QStringLiteral("sbExport"));
     connect(acExport, &QAction::triggered, this, &TPersonForm::ExportPerson);
-    acFiliale = ToolsToolbar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), QStringLiteral("Filial"));
+    acFiliale = ToolsToolbar->addAction(standardIcon(this, QStyle::SP_DirHomeIcon), QStringLiteral("Filial"));
     acFiliale->setObjectName(QStringLiteral("nbFiliale"));
     acFiliale->setToolTip(QStringLiteral("Mitarbeiter ohne Filiale der Firma des Mandanten zuordnen"));
     connect(acFiliale, &QAction::triggered, this, &TPersonForm::AssignBranch);
@@ -540,7 +553,9 @@ void TPersonForm::ApplyUserType()
 void TPersonForm::OpenDataSets()
 {
     kit::RecordForm::OpenDataSets();
-    fillTypeCombos();
+    // The lookups of the creation's global change have filled the type boxes already.
+    if (cbTypWahl->count() == 0)
+        fillTypeCombos();
 }
 
 void TPersonForm::ApplyMacros()
