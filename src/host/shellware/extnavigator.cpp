@@ -6,6 +6,9 @@
 #include "platform/db/dberror.h"
 
 #include <QHBoxLayout>
+#include <QHash>
+#include <QIcon>
+#include <QPair>
 #include <QStyle>
 #include <QToolButton>
 
@@ -30,6 +33,17 @@ const ButtonDef kButtons[] = {
     {TExtNavigator::nbExtra, "nbExtra", "Wartung", QStyle::SP_BrowserReload},
     {TExtNavigator::nbRefresh, "nbRefresh", "Aktualisieren", QStyle::SP_BrowserReload},
 };
+// The style's icons are read from image files each time they are asked for; every record form has
+// a navigator, so they are read once per style and kept for the run.
+QIcon navigatorIcon(QStyle *style, QStyle::StandardPixmap which)
+{
+    static QHash<QPair<const QStyle *, int>, QIcon> cache;
+    const auto key = qMakePair(static_cast<const QStyle *>(style), int(which));
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd())
+        it = cache.insert(key, style->standardIcon(which));
+    return it.value();
+}
 } // namespace
 
 TExtNavigator::TExtNavigator(QWidget *parent) : QWidget(parent)
@@ -41,7 +55,7 @@ TExtNavigator::TExtNavigator(QWidget *parent) : QWidget(parent)
         auto *b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(d.name));
         b->setToolTip(QString::fromUtf8(d.text));
-        b->setIcon(style()->standardIcon(d.icon));
+        b->setIcon(navigatorIcon(style(), d.icon));
         b->setAutoRaise(true);
         const int id = d.id;
         connect(b, &QToolButton::clicked, this, [this, id]() { click(id); });
