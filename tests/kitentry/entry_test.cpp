@@ -5,6 +5,7 @@
 #include "kit/entry/inputfilter.h"
 #include "kit/entry/telefon.h"
 #include "kit/entry/timeentry.h"
+#include "kit/entry/weblinks.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -268,6 +269,30 @@ TEST(GridFit, FreeWidthGoesToTaggedColumns)
     };
     for (const Case &c : cases)
         EXPECT_EQ(FitColumnWidths(c.client, c.widths, c.tags, c.lines, c.indicator), c.expected);
+}
+
+TEST(WebLinks, TypedAddressesBecomeSafeLinks)
+{
+    struct Case { const char *typed; const char *mail; const char *web; } cases[] = {
+        {"info@schneider.de", "mailto:info@schneider.de", "http://info@schneider.de"},
+        {"  a@b.de  ", "mailto:a@b.de", "http://a@b.de"},
+        // Header injection stays part of the address, percent-encoded.
+        {"a@b.de?cc=c@d.de&body=x", "mailto:a@b.de%3Fcc=c@d.de&body=x", "http://a@b.de?cc=c@d.de&body=x"},
+        {"www.schneider.de", "mailto:www.schneider.de", "http://www.schneider.de"},
+        {"https://example.de/x?y=1", "", "https://example.de/x?y=1"},
+        {"file:///etc/passwd", "", ""},
+        {"/usr/bin/xterm", "", ""},
+        {"   ", "", ""},
+    };
+    for (const Case &c : cases) {
+        const QString typed = QString::fromUtf8(c.typed);
+        if (*c.mail)
+            EXPECT_EQ(MailUrl(typed).toString(QUrl::FullyEncoded), QString::fromUtf8(c.mail)) << c.typed;
+        EXPECT_EQ(WebUrl(typed).toString(), QString::fromUtf8(c.web)) << c.typed;
+    }
+    EXPECT_TRUE(MailUrl(QStringLiteral(" ")).isEmpty());
+    EXPECT_FALSE(OpenMail(QString()));
+    EXPECT_FALSE(OpenWeb(QStringLiteral("file:///etc/passwd")));
 }
 
 int main(int argc, char **argv)

@@ -1,5 +1,6 @@
 #include "firmaform.h"
 
+#include "kit/entry/weblinks.h"
 #include "firmencsv.h"
 
 #include "host/recordware/datenmodul.h"
@@ -27,7 +28,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -1281,25 +1281,12 @@ void TFirmaForm::OpenDossier()
 
 void TFirmaForm::SendMail()
 {
-    const QString address = edEmail->text().trimmed();
-    if (address.isEmpty())
-        return;
-    QUrl url;
-    url.setScheme(QStringLiteral("mailto"));
-    url.setPath(address);
-    QDesktopServices::openUrl(url);
+    kit::OpenMail(edEmail->text());
 }
 
 void TFirmaForm::OpenHomepage()
 {
-    QString address = edHomepage->text().trimmed();
-    if (address.isEmpty())
-        return;
-    QUrl url = QUrl::fromUserInput(address);
-    // Only web addresses: a typed "file:" or program name does not start anything.
-    if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))
-        return;
-    QDesktopServices::openUrl(url);
+    kit::OpenWeb(edHomepage->text());
 }
 
 // ---- navigator ----

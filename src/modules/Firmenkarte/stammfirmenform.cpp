@@ -1,5 +1,6 @@
 #include "stammfirmenform.h"
 
+#include "kit/entry/weblinks.h"
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/dialogs.h"
 #include "host/shellware/extnavigator.h"
@@ -19,7 +20,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -664,21 +664,10 @@ void TStammFirmenForm::OpenPerson(const QString &field)
 
 void TStammFirmenForm::SendMail()
 {
-    const QString address = edEmail->text().trimmed();
-    if (address.isEmpty())
-        return;
-    QUrl url;
-    url.setScheme(QStringLiteral("mailto"));
-    url.setPath(address);
-    QDesktopServices::openUrl(url);
+    kit::OpenMail(edEmail->text());
 }
 
 void TStammFirmenForm::OpenHomepage()
 {
-    const QString address = edHomepage->text().trimmed();
-    if (address.isEmpty())
-        return;
-    const QUrl url = QUrl::fromUserInput(address);
-    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
-        QDesktopServices::openUrl(url);
+    kit::OpenWeb(edHomepage->text());
 }

@@ -1,5 +1,6 @@
 #include "personform.h"
 
+#include "kit/entry/weblinks.h"
 #include "personexport.h"
 
 #include "host/recordware/datenmodul.h"
@@ -24,7 +25,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -1227,13 +1227,7 @@ void TPersonForm::SendMail()
     QString address = edEmail->text().trimmed();
     if (address.isEmpty() && Personen->isOpen() && Personen->recNo() >= 0)
         address = Personen->fieldByName(QStringLiteral("EMAIL")).asString().trimmed();
-    if (address.isEmpty())
-        return;
-    // The address goes in as the path: "?" or "&" typed into it cannot add headers.
-    QUrl url;
-    url.setScheme(QStringLiteral("mailto"));
-    url.setPath(address);
-    QDesktopServices::openUrl(url);
+    kit::OpenMail(address);
 }
 
 void TPersonForm::ExportPerson()
