@@ -65,6 +65,15 @@ public:
     void setListView(QTableView *view);
     // Called to clear the module's form variable when it points at this form.
     std::function<void()> ClearFormVariable;
+    // The usual case: the module's global pointer to its running form.
+    template <class F>
+    void UseFormVariable(F *&variable)
+    {
+        ClearFormVariable = [this, &variable]() {
+            if (variable == this)
+                variable = nullptr;
+        };
+    }
 
     db::DataSet *List() const { return m_list; }
     db::DataSet *Record() const { return m_record; }

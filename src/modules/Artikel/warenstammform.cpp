@@ -141,10 +141,7 @@ void TWarenstammForm::Describe(TModuleInfo &m)
 TWarenstammForm::TWarenstammForm(QWidget *parent) : kit::RecordForm(parent)
 {
     Describe(*FMI);
-    ClearFormVariable = [this]() {
-        if (WarenstammForm == this)
-            WarenstammForm = nullptr;
-    };
+    UseFormVariable(WarenstammForm);
     setWindowTitle(QStringLiteral("Warenstammdaten"));
     buildDataSets();
     buildWindow();

@@ -139,10 +139,7 @@ TFirmaForm::TFirmaForm(QWidget *parent) : kit::RecordForm(parent)
 {
     setObjectName(QStringLiteral("FirmaForm"));
     Describe(*FMI);
-    ClearFormVariable = [this]() {
-        if (FirmaForm == this)
-            FirmaForm = nullptr;
-    };
+    UseFormVariable(FirmaForm);
     setWindowTitle(QStringLiteral("Firmen"));
     setupDataSets();
     buildUi();

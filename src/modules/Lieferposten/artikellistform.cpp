@@ -49,10 +49,7 @@ TArtikelListForm::TArtikelListForm(QWidget *parent) : kit::RecordForm(parent)
     // A page of the company dossier: no execute or global-change handler of its own.
     FMI->OnExecute = nullptr;
     FMI->OnGlobalChanged = nullptr;
-    ClearFormVariable = [this]() {
-        if (ArtikelListForm == this)
-            ArtikelListForm = nullptr;
-    };
+    UseFormVariable(ArtikelListForm);
     setWindowTitle(QStringLiteral("Artikel der gewählten Firma"));
 
     ArtikelList = new db::DataSet(this);

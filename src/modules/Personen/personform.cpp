@@ -115,10 +115,7 @@ TPersonForm::TPersonForm(QWidget *parent) : kit::RecordForm(parent)
 {
     setObjectName(QStringLiteral("PersonForm"));
     Describe(*FMI);
-    ClearFormVariable = [this]() {
-        if (PersonForm == this)
-            PersonForm = nullptr;
-    };
+    UseFormVariable(PersonForm);
     setWindowTitle(QStringLiteral("Personen"));
     setupDataSets();
     buildUi();

@@ -75,10 +75,7 @@ void TMaterialstammForm::Describe(TModuleInfo &m)
 TMaterialstammForm::TMaterialstammForm(QWidget *parent) : kit::RecordForm(parent)
 {
     Describe(*FMI);
-    ClearFormVariable = [this]() {
-        if (MaterialstammForm == this)
-            MaterialstammForm = nullptr;
-    };
+    UseFormVariable(MaterialstammForm);
     setWindowTitle(QStringLiteral("Materialstammdaten"));
 
     Material = new db::DataSet(this);

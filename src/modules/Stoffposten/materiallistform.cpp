@@ -35,10 +35,7 @@ TMaterialListForm::TMaterialListForm(QWidget *parent) : kit::RecordForm(parent)
     // A page of the company dossier: no execute or global-change handler of its own.
     FMI->OnExecute = nullptr;
     FMI->OnGlobalChanged = nullptr;
-    ClearFormVariable = [this]() {
-        if (MaterialListForm == this)
-            MaterialListForm = nullptr;
-    };
+    UseFormVariable(MaterialListForm);
     setWindowTitle(QStringLiteral("Material der gewählten Firma"));
 
     MaterialList = new db::DataSet(this);

@@ -42,10 +42,7 @@ void TTestRecordForm::Describe(TModuleInfo &m)
 TTestRecordForm::TTestRecordForm(QWidget *parent) : kit::RecordForm(parent)
 {
     Describe(*FMI);
-    ClearFormVariable = [this]() {
-        if (TestRecordForm == this)
-            TestRecordForm = nullptr;
-    };
+    UseFormVariable(TestRecordForm);
     setWindowTitle(QStringLiteral("Testfirmen"));
     FirmenList = new db::DataSet(this);
     FirmenList->setObjectName(QStringLiteral("FirmenList"));
