@@ -70,6 +70,16 @@ INSERT INTO PERSON (ID, NACHNAME, TYP, IDENTNR) VALUES (9003, 'Klient', 2, '0000
 SELECT IIF(NR IS NOT DISTINCT FROM '000008', 'ok   ', 'FAIL ') || 'person/1 skips 000006 (TYP 1) and 000007 (TYP -1), not 000008 (TYP 2) -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('person', 1, DATE '2024-03-05', NULL, NULL, NULL);
 SELECT IIF(NR IS NOT DISTINCT FROM '000009', 'ok   ', 'FAIL ') || 'kept ANR held by another record is replaced -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('person', 1, DATE '2024-03-05', '000006', 9999, 0);
 SELECT IIF(NR IS NOT DISTINCT FROM '000006', 'ok   ', 'FAIL ') || 'kept ANR held by the record itself stays -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('person', 1, DATE '2024-03-05', '000006', 9001, 0);
+INSERT INTO FIRMEN (ID, KURZBEZEICHNUNG, TYP, NUMMER) VALUES (9011, 'Belegt', 4, '000003');
+SELECT IIF(NR IS NOT DISTINCT FROM '000004', 'ok   ', 'FAIL ') || 'firmen skips 000003 held by any company type -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('firmen', 2, DATE '2024-03-05', NULL, NULL, NULL);
+/* A unique range on a table without a static check goes through the dynamic statement. */
+INSERT INTO ZAEHLRING (ID, IDENT, RELATION_NAME, FIELD_NAME, STARTWERT, EINDEUTIG, NUR_LESEN, FORMAT_MASKE)
+  VALUES (60, 'dizevavo', 'artikel', 'dizevavo', 0, 1, 0, 'Text(D)Zahl()');
+INSERT INTO ARTIKEL (ID, BEZEICHNUNG, DIZEVAVO) VALUES (9021, 'Belegt', 'D1');
+INSERT INTO ARTIKEL (ID, BEZEICHNUNG, DIZEVAVO) VALUES (9022, 'Belegt', 'D2');
+SELECT IIF(NR IS NOT DISTINCT FROM 'D3', 'ok   ', 'FAIL ') || 'other table: D1 and D2 held, skipped -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('dizevavo', NULL, DATE '2024-03-05', NULL, NULL, NULL);
+SELECT IIF(NR IS NOT DISTINCT FROM 'D1', 'ok   ', 'FAIL ') || 'other table: ANR of the record itself stays -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('dizevavo', NULL, DATE '2024-03-05', 'D1', 9021, 0);
+SELECT IIF(NR IS NOT DISTINCT FROM 'D4', 'ok   ', 'FAIL ') || 'other table: ANR of another record is replaced -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('dizevavo', NULL, DATE '2024-03-05', 'D2', 9021, 0);
 
 /* ---- A new range: generator made by the trigger, start value, mask ---- */
 INSERT INTO ZAEHLRING (IDENT, SUB_IDENT, STARTWERT, EINDEUTIG, NUR_LESEN, FORMAT_MASKE)
@@ -88,6 +98,17 @@ COMMIT;
 SELECT IIF(COUNT(*) = 2, 'ok   ', 'FAIL ') || 'committed ranges have generators -> ' || COUNT(*) FROM RDB$GENERATORS WHERE RDB$GENERATOR_NAME IN ('GEN_NUMMER_50', 'GEN_NUMMER_51');
 SELECT IIF(NR IS NOT DISTINCT FROM 'B-1', 'ok   ', 'FAIL ') || 'committed range -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('beleg', 4, DATE '2024-03-05', NULL, NULL, NULL);
 SELECT IIF(NR IS NULL, 'ok   ', 'FAIL ') || 'NUR_LESEN range hands out nothing -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('gesperrt', NULL, DATE '2024-03-05', NULL, NULL, NULL);
+ALTER TRIGGER AIU_ZAEHLRING_GENERATOR INACTIVE;
+COMMIT;
+INSERT INTO ZAEHLRING (ID, IDENT, STARTWERT, EINDEUTIG, NUR_LESEN, FORMAT_MASKE)
+  VALUES (52, 'ohnegen', 5, 0, 0, 'Zahl()');
+COMMIT;
+ALTER TRIGGER AIU_ZAEHLRING_GENERATOR ACTIVE;
+COMMIT;
+/* The program draws in a read-committed transaction, which sees the generator made meanwhile. */
+SET TRANSACTION READ COMMITTED RECORD_VERSION;
+SELECT IIF(NR IS NOT DISTINCT FROM '5', 'ok   ', 'FAIL ') || 'range without generator gets one on its first draw -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('ohnegen', NULL, DATE '2024-03-05', NULL, NULL, NULL);
+SELECT IIF(NR IS NOT DISTINCT FROM '6', 'ok   ', 'FAIL ') || 'and counts on -> ' || COALESCE(NR, '<null>') FROM SP_GET_NUMMER('ohnegen', NULL, DATE '2024-03-05', NULL, NULL, NULL);
 
 /* Two attachments: a second connection draws while this transaction still holds its number. */
 SET TERM ^ ;
