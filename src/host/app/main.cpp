@@ -2,6 +2,7 @@
 
 #include "host/app/listmodules.h"
 #include "host/app/login.h"
+#include "host/app/startup.h"
 #include "host/app/mainwindow.h"
 #include "host/app/systemeinstellung.h"
 #include "host/core/appoptions.h"
@@ -168,90 +169,73 @@ int main(int argc, char **argv)
         }
     }
 
-    db::Database database;
-    host::OpenResult r;
-    try {
-        r = host::openTenantDatabase(opts, database, host::schemaDir(exeDir));
-    } catch (const db::DbError &e) {
-        Systools::Protocol::instance().add(QStringLiteral("Fehler"), QStringLiteral("Start"), e.userMessage() + QLatin1Char(' ') + e.engineText());
-        Dialogs::message(nullptr, e.userMessage() + QStringLiteral("\n\n") + e.engineText(), Dialogs::Icon::Critical);
-        return 1;
-    }
-    Dm::DatenModul()->setDatabase(&database);
-    User::SetCurrentMandant(opts.tenant, opts.tenantPath());
-
-    hostapp::LoginResult lr;
-    try {
-        lr = hostapp::login(database, extra.user);
-    } catch (const db::DbError &e) {
-        lr.error = e.userMessage();
-    }
-    if (!lr.ok) {
-        if (!lr.error.isEmpty()) {
-            Systools::Protocol::instance().add(QStringLiteral("Fehler"), QStringLiteral("Anmeldung"), lr.error);
-            Dialogs::message(nullptr, lr.error, Dialogs::Icon::Warning);
-            return 1;
-        }
-        return 0;
-    }
-    User::SetCurrentUser(lr.name, lr.type, lr.id);
-    Systools::Dbg(QStringLiteral("Anmeldung %1 (Stufe %2), Mandant %3").arg(lr.name).arg(lr.type).arg(opts.tenant));
-
+    // The modules register their forms and the window is built and shown; then the database is
+    // opened in the background and the user logs in as soon as it is there.
+    hostapp::Startup startup(opts, host::schemaDir(exeDir), extra.user);
+    QObject::connect(&startup, &hostapp::Startup::failed, &app, [](int code) { QApplication::exit(code); });
     Modinfo::LoadModules(QDir(opts.home).filePath(QStringLiteral("Module")), false);
-
     int rc = 0;
     {
         MainWindow w;
-        w.setWindowTitle(QStringLiteral("Fehlerdoku \u2013 %1 \u2013 %2").arg(opts.tenant, lr.name));
-        w.statusBar()->showMessage(r.created ? QStringLiteral("Neue Datenbank angelegt.")
-                                             : QStringLiteral("Bereit. Angemeldet als %1.").arg(lr.name));
+        w.setWindowTitle(QStringLiteral("Fehlerdoku \u2013 %1").arg(opts.tenant));
+        startup.setWindow(&w);
         w.show();
-        if (!extra.screenshotDir.isEmpty()) {
-            QTimer::singleShot(300, &w, [&w, &extra]() {
-                QDir().mkpath(extra.screenshotDir);
-                w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("hauptfenster.png")));
-                w.menuBar()->actions().at(1)->menu()->popup(w.mapToGlobal(QPoint(60, 24)));
-                QTimer::singleShot(300, &w, [&w, &extra]() {
-                    QScreen *scr = w.screen();
-                    if (scr)
-                        scr->grabWindow(0).save(QDir(extra.screenshotDir).filePath(QStringLiteral("menue.png")));
-                    if (QWidget *pop = QApplication::activePopupWidget())
-                        pop->close();
-                    TSystemEinstellungForm dlg(Dm::DatenModul()->Database(), &w);
-                    dlg.show();
-                    QApplication::processEvents();
-                    dlg.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("systemeinstellungen.png")));
-                    dlg.done(0);
-                    // A module window inside the main window, when a module is installed.
-                    const QList<QAction *> entries = w.moduleMenu()->actions();
-                    for (QAction *a : entries)
-                        if (const Modinfo::ClassEntry *e = Modinfo::FindClass(a->objectName());
-                            e && !(e->manifest->Flags & ffModal)) {
-                            a->trigger();
-                            break;
-                        }
-                    QTimer::singleShot(300, &w, [&w, &extra]() {
-                        w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("formular.png")));
-                        QApplication::quit();
-                    });
+        // Connecting starts once the window is on the screen, so the two do not compete.
+        QTimer::singleShot(0, &startup, &hostapp::Startup::start);
+        auto stamp = [](const char *what) {
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            std::printf("%s %lld\n", what, (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec);
+            std::fflush(stdout);
+        };
+        if (extra.quitWhenIdle) {
+            // Benchmarks: the zero timer runs once the window is shown and all pending events are
+            // done ("IDLE"); the program ends when it is also connected, logged in and idle again
+            // ("READY"). Each line tells the caller when that was (monotonic clock, nanoseconds).
+            QTimer::singleShot(0, &app, [stamp]() { stamp("IDLE"); });
+            QObject::connect(&startup, &hostapp::Startup::ready, &app, [stamp]() {
+                QTimer::singleShot(0, qApp, [stamp]() {
+                    stamp("READY");
+                    QApplication::quit();
                 });
             });
-        } else if (extra.quitWhenIdle) {
-            // Benchmarks: the zero timer runs once the window is shown and all pending events are
-            // done; the line tells the caller when that was (monotonic clock, nanoseconds).
-            QTimer::singleShot(0, &app, []() {
-                timespec ts{};
-                clock_gettime(CLOCK_MONOTONIC, &ts);
-                std::printf("IDLE %lld\n", (long long)ts.tv_sec * 1000000000LL + ts.tv_nsec);
-                std::fflush(stdout);
-                QApplication::quit();
+        }
+        if (!extra.screenshotDir.isEmpty()) {
+            QObject::connect(&startup, &hostapp::Startup::ready, &w, [&w, &extra]() {
+                QTimer::singleShot(300, &w, [&w, &extra]() {
+                    QDir().mkpath(extra.screenshotDir);
+                    w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("hauptfenster.png")));
+                    w.menuBar()->actions().at(1)->menu()->popup(w.mapToGlobal(QPoint(60, 24)));
+                    QTimer::singleShot(300, &w, [&w, &extra]() {
+                        QScreen *scr = w.screen();
+                        if (scr)
+                            scr->grabWindow(0).save(QDir(extra.screenshotDir).filePath(QStringLiteral("menue.png")));
+                        if (QWidget *pop = QApplication::activePopupWidget())
+                            pop->close();
+                        TSystemEinstellungForm dlg(Dm::DatenModul()->Database(), &w);
+                        dlg.show();
+                        QApplication::processEvents();
+                        dlg.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("systemeinstellungen.png")));
+                        dlg.done(0);
+                        // A module window inside the main window, when a module is installed.
+                        const QList<QAction *> entries = w.moduleMenu()->actions();
+                        for (QAction *a : entries)
+                            if (const Modinfo::ClassEntry *e = Modinfo::FindClass(a->objectName());
+                                e && !(e->manifest->Flags & ffModal)) {
+                                a->trigger();
+                                break;
+                            }
+                        QTimer::singleShot(300, &w, [&w, &extra]() {
+                            w.grab().save(QDir(extra.screenshotDir).filePath(QStringLiteral("formular.png")));
+                            QApplication::quit();
+                        });
+                    });
+                });
             });
         }
         rc = app.exec();
         Modinfo::DestroyAllForms();
     }
-    Dm::DatenModul()->setDatabase(nullptr);
-    database.close();
     Cfg::Sync();
     return rc;
 }

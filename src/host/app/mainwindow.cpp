@@ -28,9 +28,6 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::subWindowActivated);
-    m_formTools = addToolBar(QStringLiteral("Formular"));
-    m_formTools->setObjectName(QStringLiteral("FormTools"));
-    m_formTools->setVisible(false);
     statusBar()->showMessage(QStringLiteral("Bereit."));
     buildMenus();
     Modinfo::SetHost(this);
@@ -54,6 +51,7 @@ void MainWindow::buildMenus()
     menuBar()->clear();
     QMenu *file = menuBar()->addMenu(QStringLiteral("&Datei"));
     QAction *settings = file->addAction(QStringLiteral("&Systemeinstellungen\u2026"), this, &MainWindow::openSettings);
+    m_settings = settings;
     settings->setStatusTip(QStringLiteral("Nummernkreise, Tabellen, Protokoll und Datenbankverbindung einstellen"));
     file->addSeparator();
     QAction *quit = file->addAction(QStringLiteral("&Beenden"), this, &QWidget::close);
@@ -118,6 +116,7 @@ void MainWindow::buildMenus()
 
     QMenu *extras = menuBar()->addMenu(QStringLiteral("E&xtras"));
     QAction *reload = extras->addAction(QStringLiteral("Nachschlagelisten neu laden"), this, &MainWindow::reloadLookups);
+    m_reload = reload;
     reload->setStatusTip(QStringLiteral("Alle offenen Fenster laden ihre Auswahllisten neu aus der Datenbank"));
     QAction *proto = extras->addAction(QStringLiteral("Protokoll anzeigen"), this, &MainWindow::showProtocol);
     proto->setStatusTip(QStringLiteral("Fehlermeldungen und Hinweise dieser Sitzung"));
@@ -133,6 +132,16 @@ void MainWindow::buildMenus()
                                               "Benutzer: %1\nMandant: %2")
                                    .arg(User::CurUser_Name(), User::CurMandant_Name()));
     });
+    setDatabaseFunctionsEnabled(m_dbFunctions);
+}
+
+void MainWindow::setDatabaseFunctionsEnabled(bool on)
+{
+    m_dbFunctions = on;
+    for (QAction *a : {m_settings, m_reload, m_modules ? m_modules->menuAction() : nullptr,
+                       m_reports ? m_reports->menuAction() : nullptr})
+        if (a)
+            a->setEnabled(on);
 }
 
 void MainWindow::addReport(const Modinfo::ClassEntry &e)
@@ -255,9 +264,21 @@ void MainWindow::subWindowActivated(QMdiSubWindow *w)
     }
 }
 
+QToolBar *MainWindow::formTools()
+{
+    // Made when a form first brings tools, not while the program starts.
+    if (!m_formTools) {
+        m_formTools = addToolBar(QStringLiteral("Formular"));
+        m_formTools->setObjectName(QStringLiteral("FormTools"));
+        m_formTools->setVisible(false);
+    }
+    return m_formTools;
+}
+
 void MainWindow::mergeTools(TWin95Form *form)
 {
-    m_formTools->clear();
+    if (m_formTools)
+        m_formTools->clear();
     if (m_mergedSource)
         m_mergedSource->setVisible(true);
     m_mergedSource = nullptr;
@@ -268,10 +289,11 @@ void MainWindow::mergeTools(TWin95Form *form)
             if (!fmi->LinkedTools.isEmpty())
                 source = form->findChild<QToolBar *>(fmi->LinkedTools);
     if (!source) {
-        m_formTools->setVisible(false);
+        if (m_formTools)
+            m_formTools->setVisible(false);
         return;
     }
-    m_formTools->addActions(source->actions());
+    formTools()->addActions(source->actions());
     source->setVisible(false);
     m_mergedSource = source;
     m_formTools->setVisible(true);

@@ -32,9 +32,14 @@ public:
     QMenu *moduleMenu() const { return m_modules; }
     QMenu *reportMenu() const { return m_reports; }
     QMenu *windowMenu() const { return m_window; }
-    QToolBar *formTools() const { return m_formTools; }
+    // The tool bar that shows the active form's tools (made on first use).
+    QToolBar *formTools();
     // The action of a menu entry by its text path ("Module/Testfirmen").
     QAction *findAction(const QString &path) const;
+
+    // Everything that needs the database (settings, modules, reports, reloading the lookups); off
+    // while the program is still connecting.
+    void setDatabaseFunctionsEnabled(bool on);
 
     void openSettings();
     void reloadLookups();
@@ -54,6 +59,9 @@ private:
     QMenu *m_reports = nullptr;
     QMenu *m_window = nullptr;
     QToolBar *m_formTools = nullptr;
+    QAction *m_settings = nullptr;
+    QAction *m_reload = nullptr;
+    bool m_dbFunctions = true;
     QPointer<TWin95Form> m_merged;
     QPointer<QToolBar> m_mergedSource;
     QPointer<ProtocolWindow> m_protocol;
