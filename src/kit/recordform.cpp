@@ -1,5 +1,7 @@
 #include "recordform.h"
 
+#include "griddelegate.h"
+
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/cfg.h"
 #include "host/shellware/dialogs.h"
@@ -103,6 +105,9 @@ void RecordForm::setListView(QTableView *view)
     m_view = view;
     if (!view || !m_list)
         return;
+    // The list's cells are plain one-line texts: the quick cell painter draws them.
+    if (view->itemDelegate() && view->itemDelegate()->metaObject() == &QStyledItemDelegate::staticMetaObject)
+        view->setItemDelegate(new GridDelegate(view));
     // The view's current row moves the list; the list's moves select the row in the view.
     auto follow = [this]() {
         if (!m_view || !m_list || !m_list->isOpen() || !m_view->selectionModel())

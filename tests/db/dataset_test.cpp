@@ -3,10 +3,13 @@
 #include "platform/db/datasetmodel.h"
 #include "platform/db/dberror.h"
 #include "platform/db/query.h"
+#include "platform/db/statement_p.h"
 #include "platform/db/transaction.h"
 #include "support/testdb.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace db;
 using testing_fd::TestDb;
@@ -311,4 +314,52 @@ TEST(DataSet, CommittingTheReadTransactionKeepsTheRows)
     f.read.commit();
     EXPECT_EQ(f.ds.recordCount(), 300);
     EXPECT_TRUE(f.ds.allFetched());
+}
+
+// Datasets keep their prepared selects in the attachment's pool: a second dataset with the same
+// text while the first is open gets its own statement, a dataset reopened after it was destroyed
+// reuses the kept one, and DDL in between empties the pool so that the new column shows.
+TEST(DataSetStatementPool, SameTextTwiceOpenReuseAndDdl)
+{
+    Fixture f(5);
+    const QString sql = QStringLiteral("select * from T_ART order by ID");
+    auto make = [&]() {
+        auto ds = std::make_unique<DataSet>();
+        ds->setTransaction(&f.read);
+        ds->setSelectSql(sql);
+        return ds;
+    };
+    auto a = make(), b = make();
+    a->open();
+    b->open();
+    a->moveTo(2);
+    b->last();
+    b->fetchAll();
+    EXPECT_EQ(a->fieldByName(QStringLiteral("ID")).value().toInt(), 3);
+    EXPECT_EQ(b->recordCount(), 5);
+    EXPECT_EQ(b->fieldByName(QStringLiteral("ID")).value().toInt(), 5);
+    a->next();
+    EXPECT_EQ(a->fieldByName(QStringLiteral("ID")).value().toInt(), 4);
+    a.reset();
+    b.reset();
+    StatementPool *pool = f.t.db().statementPool();
+    EXPECT_EQ(pool->size(), 2);
+
+    auto c = make();
+    c->open();
+    EXPECT_EQ(pool->size(), 1);
+    c->fetchAll();
+    EXPECT_EQ(c->recordCount(), 5);
+    EXPECT_EQ(c->fieldCount(), 5);
+    c.reset();
+    EXPECT_EQ(pool->size(), 2);
+    f.read.commit();
+
+    f.t.db().executeImmediate(QStringLiteral("alter table T_ART add EXTRA varchar(10)"));
+    EXPECT_EQ(pool->size(), 0);
+    f.t.db().executeImmediate(QStringLiteral("update T_ART set EXTRA = 'neu' where ID = 1"));
+    auto d = make();
+    d->open();
+    ASSERT_EQ(d->fieldCount(), 6);
+    EXPECT_EQ(d->fieldByName(QStringLiteral("EXTRA")).value().toString(), QStringLiteral("neu"));
 }

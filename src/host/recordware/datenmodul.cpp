@@ -83,6 +83,7 @@ void TDatenModul::GetStrings(const QString &name, TStrings &list, int)
     db::Transaction tr(need(m_db), db::Transaction::readParams());
     tr.start();
     db::Query q(m_db, &tr);
+    q.setReusePrepared(true);
     q.setSql(QStringLiteral("select BEZEICHNUNG, ID from %1 where AKTIV = 1 order by SORTIERUNG, BEZEICHNUNG").arg(table));
     for (q.open(); !q.eof(); q.next())
         list.AddObject(q.value(0).toString(), q.value(1).toLongLong());
@@ -100,6 +101,7 @@ void TDatenModul::GetGlobalStrings(const QString &name, TStrings &list, int opti
     db::Transaction tr(need(m_db), db::Transaction::readParams());
     tr.start();
     db::Query q(m_db, &tr);
+    q.setReusePrepared(true);
     q.setSql(QStringLiteral("select TEXT, OBJ from APP$GLOBALLISTE where LISTE = :LISTE order by POS"));
     q.setParam(QStringLiteral("LISTE"), name);
     for (q.open(); !q.eof(); q.next()) {

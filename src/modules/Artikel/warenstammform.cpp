@@ -493,6 +493,7 @@ void TWarenstammForm::FillLookup(TStrings &list, const QString &sql, const QStri
         list.AddObject(allEntry, -1);
     TransRead->ensureStarted();
     db::Query q(TransRead->database(), TransRead);
+    q.setReusePrepared(true);
     q.setSql(sql);
     q.open();
     while (!q.eof()) {

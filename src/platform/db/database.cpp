@@ -1,6 +1,7 @@
 #include "database.h"
 
 #include "fbcore_p.h"
+#include "statement_p.h"
 #include "transaction.h"
 
 #include <QFileInfo>
@@ -12,6 +13,25 @@ namespace db {
 Database::Database(QObject *parent) : QObject(parent) {}
 
 Database::~Database() { close(); }
+
+StatementPool *Database::statementPool()
+{
+    if (!m_pool)
+        m_pool = std::make_unique<StatementPool>();
+    return m_pool.get();
+}
+
+namespace {
+// Statements that cannot change the metadata a prepared select was compiled against.
+bool isPlainDml(const QString &sql)
+{
+    const QString t = sql.trimmed();
+    for (const char *k : {"select", "insert", "update", "delete", "merge"})
+        if (t.startsWith(QLatin1String(k), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+} // namespace
 
 bool Database::isRemote(const QString &c)
 {
@@ -112,6 +132,9 @@ void Database::close()
     if (!m_att)
         return;
     emit aboutToClose();
+    // Prepared statements kept for reuse are freed while the attachment is still there.
+    if (m_pool)
+        m_pool->clear();
     fb::Status st;
     try {
         m_att->detach(&st);
@@ -142,6 +165,9 @@ void Database::executeImmediate(Transaction &tr, const QString &sql)
         throw DbError(DbError::Kind::Usage, QStringLiteral("Die Datenbank ist nicht geöffnet."));
     tr.ensureStarted();
     const QByteArray text = fb::toLatin1Checked(sql);
+    // Kept selects were compiled against the metadata a DDL statement may change.
+    if (m_pool && !isPlainDml(sql))
+        m_pool->clear();
     fb::guarded(QString(), [&] {
         fb::Status st;
         m_att->execute(&st, tr.handle(), 0, text.constData(), 3, nullptr, nullptr, nullptr, nullptr);

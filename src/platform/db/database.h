@@ -6,12 +6,14 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 namespace Firebird { class IAttachment; }
 
 namespace db {
 
 class Transaction;
+class StatementPool;
 
 struct ConnectionParams
 {
@@ -48,6 +50,9 @@ public:
     void executeImmediate(Transaction &tr, const QString &sql);
 
     Firebird::IAttachment *handle() const { return m_att; }
+    // The prepared selects of this attachment kept for the next statement with the same text
+    // (data layer only; emptied on close and before DDL).
+    StatementPool *statementPool();
 
 signals:
     void aboutToClose();
@@ -55,6 +60,7 @@ signals:
 private:
     ConnectionParams m_params;
     Firebird::IAttachment *m_att = nullptr;
+    std::unique_ptr<StatementPool> m_pool;
 };
 
 } // namespace db

@@ -188,8 +188,11 @@ void DataSet::open()
     const QString text = applyMacros(m_selectSql, m_macros);
     if (!m_select || text != m_preparedSelect || !m_select->isPrepared()) {
         const ParsedSql parsed = parseParams(text);
-        if (!m_select)
+        if (!m_select) {
             m_select = std::make_unique<Statement>(m_db);
+            // A dataset of a form opened again finds its select prepared.
+            m_select->setPooled(true);
+        }
         m_select->prepare(*m_readTr, parsed.sql);
         m_selectParams = parsed.paramNames;
         m_preparedSelect = text;

@@ -59,6 +59,7 @@ void Query::prepareIfNeeded()
     const ParsedSql parsed = parseParams(text);
     if (!m_stmt)
         m_stmt = std::make_unique<Statement>(m_db);
+    m_stmt->setPooled(m_reuse);
     m_stmt->prepare(*m_tr, parsed.sql);
     m_positional = parsed.paramNames;
     m_preparedText = text;

@@ -35,6 +35,9 @@ public:
     void setParam(const QString &name, const QVariant &value);
     QVariant param(const QString &name) const { return m_params.value(name.toUpper()); }
     void clearParams() { m_params.clear(); }
+    // A select read again and again (lookup lists) takes its prepared statement from the
+    // attachment's pool and gives it back when done. Off by default.
+    void setReusePrepared(bool on) { m_reuse = on; }
     // Names of the parameters of the prepared text (upper-case, each once).
     QStringList paramNames();
 
@@ -78,6 +81,7 @@ private:
     QVector<QVariant> m_row;
     bool m_open = false;
     bool m_eof = true;
+    bool m_reuse = false;
 };
 
 } // namespace db

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <cstring>
+#include <utility>
 
 using namespace Firebird;
 
@@ -33,13 +34,77 @@ void wr(unsigned char *p, T v)
 bool isTextType(unsigned t) { return t == SQL_TEXT || t == SQL_VARYING; }
 } // namespace
 
-Statement::Statement(Database *db) : m_db(db) {}
+Statement::Statement(Database *db) : m_db(db), m_dbAlive(db) {}
 
 Statement::~Statement() { free(); }
+
+void Statement::takePrepared(Statement &o)
+{
+    m_stmt = std::exchange(o.m_stmt, nullptr);
+    m_inDeclared = std::exchange(o.m_inDeclared, nullptr);
+    m_inMeta = std::exchange(o.m_inMeta, nullptr);
+    m_outMeta = std::exchange(o.m_outMeta, nullptr);
+    m_inBuf = std::move(o.m_inBuf);
+    m_outBuf = std::move(o.m_outBuf);
+    m_inOffsets = std::move(o.m_inOffsets);
+    m_inShape = std::move(o.m_inShape);
+    m_declared = std::move(o.m_declared);
+    m_out = std::move(o.m_out);
+    m_columns = std::move(o.m_columns);
+    m_inCount = std::exchange(o.m_inCount, 0);
+    m_cursorType = std::exchange(o.m_cursorType, false);
+    m_ddl = std::exchange(o.m_ddl, false);
+    m_sql = std::move(o.m_sql);
+    o.m_inBuf.clear();
+    o.m_outBuf.clear();
+    o.m_inOffsets.clear();
+    o.m_inShape.clear();
+    o.m_declared.clear();
+    o.m_out.clear();
+    o.m_columns.clear();
+    o.m_sql.clear();
+}
+
+void StatementPool::put(Statement &s)
+{
+    auto idle = std::make_unique<Statement>(s.m_db);
+    idle->takePrepared(s);
+    m_idle.push_back(std::move(idle));
+    while (int(m_idle.size()) > kLimit)
+        m_idle.pop_front();
+}
+
+bool StatementPool::take(const QString &sql, Statement &into)
+{
+    for (auto it = m_idle.end(); it != m_idle.begin();) {
+        --it;
+        if ((*it)->m_sql == sql) {
+            into.takePrepared(**it);
+            m_idle.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void StatementPool::clear()
+{
+    // Statements freed one by one, newest first; each frees its engine handle.
+    while (!m_idle.empty())
+        m_idle.pop_back();
+}
 
 void Statement::free()
 {
     closeCursor();
+    // A select goes back to its attachment's pool for the next user of the same text.
+    if (m_stmt && m_cursorType && !m_ddl && m_pooled) {
+        Database *db = m_dbAlive.data();
+        if (db && db == m_db && db->isOpen()) {
+            db->statementPool()->put(*this);
+            return;
+        }
+    }
     if (m_inMeta)
         m_inMeta->release();
     if (m_inDeclared)
@@ -69,6 +134,8 @@ void Statement::prepare(Transaction &tr, const QString &sql)
     if (!m_db || !m_db->isOpen())
         throw DbError(DbError::Kind::Usage, QStringLiteral("Die Datenbank ist nicht geöffnet."));
     tr.ensureStarted();
+    if (m_pooled && m_db->statementPool()->take(sql, *this))
+        return;
     m_sql = sql;
     const QByteArray text = fb::toLatin1Checked(sql);
     fb::guarded(QString(), [&] {
@@ -77,6 +144,10 @@ void Statement::prepare(Transaction &tr, const QString &sql)
                                          IStatement::PREPARE_PREFETCH_METADATA);
         const unsigned type = m_stmt->getType(&st);
         m_cursorType = (type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd);
+        m_ddl = type == isc_info_sql_stmt_ddl;
+        // Kept selects were compiled against the metadata this statement may change.
+        if (m_ddl)
+            m_db->statementPool()->clear();
         m_inDeclared = m_stmt->getInputMetadata(&st);
         m_inCount = int(m_inDeclared->getCount(&st));
         m_outMeta = m_stmt->getOutputMetadata(&st);
@@ -383,6 +454,8 @@ qint64 Statement::execute(Transaction &tr, const QVector<QVariant> &params, QVec
     if (!m_stmt)
         throw DbError(DbError::Kind::Usage, QStringLiteral("Die Abfrage ist nicht vorbereitet."));
     tr.ensureStarted();
+    if (m_ddl)
+        m_db->statementPool()->clear();
     return fb::guarded(QString(), [&]() -> qint64 {
         buildInput(tr, params);
         fb::Status &st = m_fetchStatus;

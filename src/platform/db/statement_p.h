@@ -5,8 +5,11 @@
 #include "fbcore_p.h"
 #include "field.h"
 
+#include <QPointer>
 #include <QVariant>
 #include <QVector>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -43,14 +46,22 @@ public:
     bool cursorOpen() const { return m_rs != nullptr; }
 
     const QString &sql() const { return m_sql; }
+    // Selects of a pooled statement come from and go back to the attachment's pool (off by default).
+    void setPooled(bool on) { m_pooled = on; }
 
 private:
+    friend class StatementPool;
+    // Takes over the prepared state of `other`, which is left unprepared.
+    void takePrepared(Statement &other);
     void buildInput(Transaction &tr, const QVector<QVariant> &params);
     void decodeRow(QVector<QVariant> &row);
     QVariant readBlob(ISC_QUAD id, bool text);
     ISC_QUAD writeBlob(Transaction &tr, const QByteArray &data);
 
     Database *m_db;
+    QPointer<Database> m_dbAlive; // the pool is reached only while the attachment object exists
+    bool m_pooled = false;
+    bool m_ddl = false;
     fb::Status m_fetchStatus; // reused: creating a status costs an engine call per row
     Firebird::IStatement *m_stmt = nullptr;
     Firebird::IMessageMetadata *m_inDeclared = nullptr;
@@ -69,6 +80,31 @@ private:
     int m_inCount = 0;
     bool m_cursorType = false;
     QString m_sql;
+};
+
+// Idle prepared selects of one attachment. Preparing a select costs the engine more than running
+// it for a few rows; a form opened again, a lookup read again or a list reopened finds its
+// statement here. A statement belongs to one user at a time: it is taken out while in use and
+// put back when its owner frees it or prepares another text.
+class StatementPool
+{
+public:
+    StatementPool() = default;
+    ~StatementPool() { clear(); }
+    StatementPool(const StatementPool &) = delete;
+    StatementPool &operator=(const StatementPool &) = delete;
+
+    // Keeps the prepared state of `s` (which is left unprepared); the oldest go beyond the limit.
+    void put(Statement &s);
+    // Moves a kept statement with exactly this text into `into`; false when there is none.
+    bool take(const QString &sql, Statement &into);
+    void clear();
+    int size() const { return int(m_idle.size()); }
+
+    static constexpr int kLimit = 64;
+
+private:
+    std::deque<std::unique_ptr<Statement>> m_idle; // oldest first
 };
 
 } // namespace db
