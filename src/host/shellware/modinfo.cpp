@@ -299,8 +299,9 @@ LoadResult LoadModules(const QString &folder, bool quiet)
     QDir dir(folder);
     const QStringList files = dir.entryList({QStringLiteral("*.mdl")}, QDir::Files, QDir::Name);
     for (const QString &f : files) {
+        // Loaded locally: a module registers itself from its static initializers and offers
+        // nothing to the modules loaded after it, whose symbol look-ups then stay short.
         auto lib = std::make_unique<QLibrary>(dir.filePath(f));
-        lib->setLoadHints(QLibrary::ExportExternalSymbolsHint);
         SetLoadingLibrary(f);
         const bool ok = lib->load();
         SetLoadingLibrary(QString());

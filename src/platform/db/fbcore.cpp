@@ -1,5 +1,6 @@
 #include "fbcore_p.h"
 
+#include <dlfcn.h>
 #include <ibase.h>
 #include <iberror.h>
 
@@ -10,9 +11,23 @@ using namespace Firebird;
 
 namespace db::fb {
 
+// The client library is loaded when the first connection is made, not when the program starts:
+// the program's window is up before the engine is needed.
 IMaster *master()
 {
-    static IMaster *m = fb_get_master_interface();
+    static IMaster *m = [] {
+        void *lib = nullptr;
+        for (const char *name : {"libfbclient.so.2", "libfbclient.so"})
+            if ((lib = dlopen(name, RTLD_NOW | RTLD_GLOBAL)))
+                break;
+        using GetMaster = IMaster *(*)();
+        auto get = lib ? reinterpret_cast<GetMaster>(dlsym(lib, "fb_get_master_interface")) : nullptr;
+        if (!get)
+            throw DbError(DbError::Kind::ConnectFailed,
+                          QStringLiteral("Die Firebird-Clientbibliothek (libfbclient) ist nicht installiert."),
+                          QString::fromLocal8Bit(dlerror()));
+        return get();
+    }();
     return m;
 }
 
