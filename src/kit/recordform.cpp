@@ -611,10 +611,11 @@ void RecordForm::pageChanging(int index)
 
 void RecordForm::setControlsEnabled(bool on)
 {
+    // The datasets open synchronously, so no input reaches the editors meanwhile: they are only
+    // kept from following every move and show the record once at the end. Disabling and
+    // enabling each editor would restyle the whole form twice.
     if (m_binder)
-        m_binder->setEnabled(on);
-    if (m_nav)
-        m_nav->setEnabled(on);
+        m_binder->setSuspended(!on);
 }
 
 } // namespace kit

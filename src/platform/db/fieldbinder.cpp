@@ -63,6 +63,15 @@ void FieldBinder::setEnabled(bool on)
         refresh();
 }
 
+void FieldBinder::setSuspended(bool on)
+{
+    if (on == m_suspended)
+        return;
+    m_suspended = on;
+    if (!on)
+        refresh();
+}
+
 void FieldBinder::userEdited(QWidget *editor)
 {
     if (m_updating)
@@ -88,7 +97,7 @@ void FieldBinder::userEdited(QWidget *editor)
 
 void FieldBinder::refresh()
 {
-    if (m_updating || !m_enabled)
+    if (m_updating || !m_enabled || m_suspended)
         return;
     for (Binding &b : m_bindings) {
         b.dirty = false;

@@ -30,6 +30,10 @@ public:
     void flush();
     void setEnabled(bool on);
     bool isEnabled() const { return m_enabled; }
+    // While suspended the editors are not refreshed (a dataset being opened moves many times);
+    // resuming shows the current record once. The editors keep their enabled state.
+    void setSuspended(bool on);
+    bool isSuspended() const { return m_suspended; }
 
 private:
     struct Binding
@@ -46,6 +50,7 @@ private:
     QVector<Binding> m_bindings;
     bool m_updating = false;
     bool m_enabled = true;
+    bool m_suspended = false;
 };
 
 } // namespace db
