@@ -518,17 +518,4 @@ TEST_F(PersonTest, LookupChangeKeepsTheChosenFilter)
 
 // A picture of the form for a look by eye (run explicitly with --gtest_also_run_disabled_tests
 // and PERSONS_SHOTS set to a folder).
-TEST_F(PersonTest, DISABLED_Screenshot)
-{
-    const QString dir = qEnvironmentVariable("PERSONS_SHOTS");
-    ASSERT_FALSE(dir.isEmpty());
-    for (const char *n : {"Müller", "Maier", "Schulz", "Özdemir", "Weber-Schmidt und Söhne Großhandel"})
-        addPerson(QString::fromUtf8(n), 1, QStringLiteral("Anna"));
-    addPerson(QStringLiteral("Klein"), 2, QStringLiteral("Bernd"));
-    TWin95Form *f = open();
-    f->show();
-    QTest::qWait(50);
-    f->grab().save(QDir(dir).filePath(QStringLiteral("personen.png")));
-}
-
 #include "personform_test.moc"
