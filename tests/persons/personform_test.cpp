@@ -516,6 +516,4 @@ TEST_F(PersonTest, LookupChangeKeepsTheChosenFilter)
     EXPECT_EQ(list(f)->recordCount(), 2);
 }
 
-// A picture of the form for a look by eye (run explicitly with --gtest_also_run_disabled_tests
-// and PERSONS_SHOTS set to a folder).
 #include "personform_test.moc"
