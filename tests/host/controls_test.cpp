@@ -1,4 +1,4 @@
-// Host controls: navigator, check list, calendar button, search picker, message hooks.
+// Host controls: navigator, check list, calendar button, search picker, message hooks, style icons.
 
 #include "hostfixture.h"
 
@@ -6,6 +6,7 @@
 #include "host/shellware/checklist.h"
 #include "host/shellware/dialogs.h"
 #include "host/shellware/extnavigator.h"
+#include "host/shellware/iconstyle.h"
 #include "host/shellware/suchtool.h"
 #include "host/shellware/systools.h"
 #include "platform/db/dataset.h"
@@ -14,6 +15,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QToolButton>
 
 using ControlsTest = HostTest;
@@ -154,4 +157,42 @@ TEST_F(ControlsTest, WaitCursorNestsAndRestores)
     Systools::RestoreCursor();
     Systools::RestoreCursor(); // one too many changes nothing
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// The standard icons are read once and come from the same style as before: per icon, writing
+// direction and palette, each the same picture the style itself gives.
+TEST_F(ControlsTest, StandardIconsAreKeptButLookAsTheStyleDrawsThem)
+{
+    const QString styleName = QApplication::style()->name();
+    Shell::EnsureIconCache();
+    QStyle *style = QApplication::style();
+    auto *proxy = qobject_cast<QProxyStyle *>(style);
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(proxy->baseStyle()->name(), styleName);
+    Shell::EnsureIconCache();
+    EXPECT_EQ(QApplication::style(), style) << "installed once";
+
+    QWidget w;
+    auto picture = [](const QIcon &i) { return i.pixmap(QSize(16, 16)).toImage(); };
+    for (Qt::LayoutDirection dir : {Qt::LeftToRight, Qt::RightToLeft}) {
+        QStyleOption opt;
+        opt.initFrom(&w);
+        opt.direction = dir;
+        for (QStyle::StandardPixmap sp : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_LineEditClearButton,
+                                          QStyle::SP_DialogSaveButton}) {
+            const QIcon first = style->standardIcon(sp, &opt, &w);
+            const QIcon again = style->standardIcon(sp, &opt, &w);
+            EXPECT_EQ(first.cacheKey(), again.cacheKey()) << sp;
+            EXPECT_EQ(picture(first), picture(proxy->baseStyle()->standardIcon(sp, &opt, &w))) << sp << " " << dir;
+        }
+    }
+    // Mirrored arrows stay mirrored.
+    QStyleOption ltr, rtl;
+    ltr.initFrom(&w);
+    rtl.initFrom(&w);
+    rtl.direction = Qt::RightToLeft;
+    const QImage a = picture(style->standardIcon(QStyle::SP_ArrowBack, &ltr, &w));
+    const QImage b = picture(style->standardIcon(QStyle::SP_ArrowBack, &rtl, &w));
+    EXPECT_EQ(a == b, picture(proxy->baseStyle()->standardIcon(QStyle::SP_ArrowBack, &ltr, &w))
+                          == picture(proxy->baseStyle()->standardIcon(QStyle::SP_ArrowBack, &rtl, &w)));
 }

@@ -9,6 +9,7 @@
 #include "host/recordware/datenmodul.h"
 #include "host/shellware/cfg.h"
 #include "host/shellware/dialogs.h"
+#include "host/shellware/iconstyle.h"
 #include "host/shellware/modinfo.h"
 #include "host/shellware/systools.h"
 #include "host/shellware/user.h"
@@ -151,6 +152,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fehlerdoku"));
     QApplication::setOrganizationName(QStringLiteral("fehlerdoku"));
+    Shell::EnsureIconCache();
     Cfg::SetInstallDir(opts.home);
     Systools::Protocol::instance().setDirectory(QDir(opts.home).filePath(QStringLiteral("Protokoll")));
 

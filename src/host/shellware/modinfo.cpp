@@ -1,5 +1,7 @@
 #include "modinfo.h"
 
+#include "iconstyle.h"
+
 #include "dialogs.h"
 #include "systools.h"
 #include "user.h"
@@ -42,6 +44,7 @@ void track(TWin95Form *form, const ClassEntry &e)
 
 TWin95Form *instantiate(const ClassEntry &e, QWidget *parent)
 {
+    Shell::EnsureIconCache();
     TWin95Form *form = e.create(parent);
     form->setObjectName(e.className.mid(1));
     if (!form->moduleInfo()) {
