@@ -26,7 +26,7 @@ QString passwordHash(const QString &password)
     return QString::fromLatin1(QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-LoginResult login(db::Database &database, const QString &preset)
+LoginResult login(db::Database &database, const QString &preset, QWidget *parent)
 {
     LoginResult r;
     struct Row { int id; QString name; int type; QString hash; };
@@ -56,7 +56,7 @@ LoginResult login(db::Database &database, const QString &preset)
                 current = u.name;
                 break;
             }
-        const auto chosen = Dialogs::choose(nullptr, QStringLiteral("Benutzer:"), names, current,
+        const auto chosen = Dialogs::choose(parent, QStringLiteral("Benutzer:"), names, current,
                                             QStringLiteral("Anmeldung bei Fehlerdoku"));
         if (!chosen)
             return r;
@@ -71,7 +71,7 @@ LoginResult login(db::Database &database, const QString &preset)
         return r;
     }
     if (!user->hash.isEmpty()) {
-        const auto pw = Dialogs::password(nullptr, QStringLiteral("Kennwort für %1:").arg(user->name),
+        const auto pw = Dialogs::password(parent, QStringLiteral("Kennwort für %1:").arg(user->name),
                                           QStringLiteral("Anmeldung bei Fehlerdoku"));
         if (!pw)
             return r;
@@ -83,18 +83,18 @@ LoginResult login(db::Database &database, const QString &preset)
     QString newHash = user->hash.trimmed();
     if (newHash.isEmpty() && preset.isEmpty()) {
         // First login of a user without a password: offer to set one.
-        const auto pw = Dialogs::password(nullptr,
+        const auto pw = Dialogs::password(parent,
                                           QStringLiteral("Für %1 ist noch kein Kennwort vergeben.\n"
                                                          "Neues Kennwort (leer lassen: ohne Kennwort):")
                                               .arg(user->name),
                                           QStringLiteral("Kennwort vergeben"));
         if (pw && !pw->isEmpty()) {
-            const auto again = Dialogs::password(nullptr, QStringLiteral("Kennwort wiederholen:"),
+            const auto again = Dialogs::password(parent, QStringLiteral("Kennwort wiederholen:"),
                                                  QStringLiteral("Kennwort vergeben"));
             if (again && *again == *pw)
                 newHash = passwordHash(*pw);
             else
-                Dialogs::message(nullptr, QStringLiteral("Die Kennwörter stimmen nicht überein; "
+                Dialogs::message(parent, QStringLiteral("Die Kennwörter stimmen nicht überein; "
                                                          "es wurde kein Kennwort gespeichert."),
                                  Dialogs::Icon::Warning);
         }

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 namespace db { class Database; }
+class QWidget;
 
 namespace hostapp {
 
@@ -27,8 +28,8 @@ struct LoginResult
 QStringList tenantsIn(const QString &home);
 
 // Logs in: `preset` names the user (no choice dialog), else the user is chosen from the list.
-// Records CONNECT_ID and LAST_LOGIN of the user.
-LoginResult login(db::Database &database, const QString &preset);
+// Records CONNECT_ID and LAST_LOGIN of the user. Questions are asked over `parent`.
+LoginResult login(db::Database &database, const QString &preset, QWidget *parent = nullptr);
 
 QString passwordHash(const QString &password);
 

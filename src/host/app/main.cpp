@@ -24,6 +24,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -153,6 +156,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Fehlerdoku"));
     QApplication::setOrganizationName(QStringLiteral("fehlerdoku"));
     Shell::EnsureIconCache();
+    // Qt's own texts (dialog buttons, context menus, file dialogs) in German.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     Cfg::SetInstallDir(opts.home);
     Systools::Protocol::instance().setDirectory(QDir(opts.home).filePath(QStringLiteral("Protokoll")));
 

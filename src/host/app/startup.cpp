@@ -96,10 +96,11 @@ void Startup::opened()
     }
     Dm::DatenModul()->setDatabase(m_database.get());
     User::SetCurrentMandant(m_opts.tenant, m_opts.tenantPath());
+    m_window->statusBar()->showMessage(QStringLiteral("Anmeldung \u2026"));
 
     LoginResult lr;
     try {
-        lr = login(*m_database, m_presetUser);
+        lr = login(*m_database, m_presetUser, m_window);
     } catch (const db::DbError &e) {
         lr.error = e.userMessage();
     }
