@@ -618,4 +618,18 @@ void RecordForm::setControlsEnabled(bool on)
         m_binder->setSuspended(!on);
 }
 
+void SetWriteSql(db::DataSet *ds, const QString &table, const QString &columns)
+{
+    QStringList params, sets;
+    for (const QString &c : columns.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString n = c.trimmed();
+        params << QLatin1Char(':') + n;
+        if (n.compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0)
+            sets << n + QStringLiteral(" = :") + n;
+    }
+    ds->setInsertSql(QStringLiteral("insert into %1 (%2) values (%3)").arg(table, columns, params.join(QStringLiteral(", "))));
+    ds->setUpdateSql(QStringLiteral("update %1 set %2 where ID = :OLD_ID and DM is not distinct from :OLD_DM")
+                         .arg(table, sets.join(QStringLiteral(", "))));
+}
+
 } // namespace kit

@@ -163,4 +163,10 @@ private:
     QPointer<QTableView> m_view;
 };
 
+// Insert and update statements of `table` for the columns `columns` ("A, B, C"): every column is
+// written (ID only when inserting), and the update carries the DM the row was read with, so that
+// another user's save in between makes it miss and the dataset reports the conflict instead of
+// overwriting it.
+void SetWriteSql(db::DataSet *ds, const QString &table, const QString &columns);
+
 } // namespace kit

@@ -1,6 +1,7 @@
 #include "dateentry.h"
 
 #include "host/shellware/systools.h"
+#include "platform/db/dberror.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -117,6 +118,20 @@ bool DateEntryFilter::eventFilter(QObject *obj, QEvent *ev)
     if (ev->type() == QEvent::FocusOut && !m_edit->text().trimmed().isEmpty())
         emit normalized(FormatDatum(m_edit));
     return false;
+}
+
+std::function<QVariant(const QString &)> DateFieldSetter(const QString &fieldCaption)
+{
+    return [fieldCaption](const QString &text) -> QVariant {
+        if (text.trimmed().isEmpty())
+            return QVariant();
+        bool ok = false;
+        const QString norm = NormalizeDateText(text.trimmed(), QDate::currentDate(), &ok);
+        if (!ok)
+            throw db::DbError(db::DbError::Kind::Conversion,
+                              QStringLiteral("\u201E%1\u201C ist kein gültiges Datum (%2).").arg(text, fieldCaption));
+        return QDate::fromString(norm, QStringLiteral("dd.MM.yyyy"));
+    };
 }
 
 } // namespace kit

@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <QVariant>
+#include <functional>
 
 class QLineEdit;
 
@@ -18,6 +20,11 @@ namespace kit {
 // `today`'s) and returned in that format. Sets *ok to false and returns "" when it is no date.
 FD_KITENTRY_EXPORT QString NormalizeDateText(const QString &text, const QDate &today, bool *ok = nullptr);
 FD_KITENTRY_EXPORT QDate ParseGermanDate(const QString &text, const QDate &today = QDate::currentDate());
+
+// The text-to-value conversion of a date column (a dataset field's setText): blank is NULL, a
+// typed date as above is the date, anything else a conversion error naming the field ("„31.02.“
+// ist kein gültiges Datum (Kunde seit).").
+FD_KITENTRY_EXPORT std::function<QVariant(const QString &)> DateFieldSetter(const QString &fieldCaption);
 
 // Normalises the edit's text in place. An invalid date is reported quietly to the protocol with
 // the context "FormatDatum" and the edit is emptied; returns false then. A blank edit is left as

@@ -150,35 +150,15 @@ TFirmaForm::~TFirmaForm() = default;
 void TFirmaForm::setupDataSets()
 {
     const QString cols = QString::fromLatin1(kColumns);
-    const QStringList names = cols.split(QStringLiteral(", "));
     Firmen = new db::DataSet(this);
     Firmen->setObjectName(QStringLiteral("Firmen"));
     Firmen->setSelectSql(QStringLiteral("select ") + cols + QStringLiteral(" from FIRMEN where DD is Null @@FILTER@"));
-    QStringList params, sets;
-    for (const QString &n : names) {
-        params << QLatin1Char(':') + n;
-        if (n != QLatin1String("ID"))
-            sets << n + QStringLiteral(" = :") + n;
-    }
-    Firmen->setInsertSql(QStringLiteral("insert into FIRMEN (") + cols + QStringLiteral(") values (")
-                         + params.join(QStringLiteral(", ")) + QLatin1Char(')'));
-    // DM as read: a save of another user in between is reported instead of overwritten.
-    Firmen->setUpdateSql(QStringLiteral("update FIRMEN set ") + sets.join(QStringLiteral(", "))
-                         + QStringLiteral(" where ID = :OLD_ID and DM is not distinct from :OLD_DM"));
+    kit::SetWriteSql(Firmen, QStringLiteral("FIRMEN"), cols);
     Firmen->setDeleteSql(QStringLiteral("delete from FIRMEN where ID = :OLD_ID"));
     Firmen->setRefreshSql(QStringLiteral("select ") + cols + QStringLiteral(" from FIRMEN where ID = :ID"));
     // The key is drawn when a new company is saved.
     Firmen->setGenerator(QStringLiteral("GEN_FIRMEN_ID"));
-    Firmen->props(QStringLiteral("KUNDE_SEIT")).setText = [](const QString &text) -> QVariant {
-        if (text.trimmed().isEmpty())
-            return QVariant();
-        bool ok = false;
-        const QString norm = kit::NormalizeDateText(text.trimmed(), QDate::currentDate(), &ok);
-        if (!ok)
-            throw db::DbError(db::DbError::Kind::Conversion,
-                              QStringLiteral("\u201E%1\u201C ist kein gültiges Datum (Kunde seit).").arg(text));
-        return QDate::fromString(norm, QStringLiteral("dd.MM.yyyy"));
-    };
+    Firmen->props(QStringLiteral("KUNDE_SEIT")).setText = kit::DateFieldSetter(QStringLiteral("Kunde seit"));
     Firmen->props(QStringLiteral("TYP")).getText = [this](const QVariant &v) {
         return v.isNull() ? QString() : FirmenTypen.TextOf(v.toLongLong());
     };
@@ -211,19 +191,11 @@ void TFirmaForm::setupDataSets()
         PersonAP->props(QString::fromLatin1(c.f)).label = QString::fromUtf8(c.l);
 
     const QString site = QString::fromLatin1(kSiteColumns);
-    QStringList siteParams, siteSets;
-    for (const QString &n : site.split(QStringLiteral(", "))) {
-        siteParams << QLatin1Char(':') + n;
-        siteSets << n + QStringLiteral(" = :") + n;
-    }
     QFiliale = new db::DataSet(this);
     QFiliale->setObjectName(QStringLiteral("QFiliale"));
     QFiliale->setSelectSql(QStringLiteral("select ID, ") + site + QStringLiteral(" from FILIALE where FIRMEN_ID = :FID"));
     // The database assigns the key of a new site row.
-    QFiliale->setInsertSql(QStringLiteral("insert into FILIALE (") + site + QStringLiteral(") values (")
-                           + siteParams.join(QStringLiteral(", ")) + QLatin1Char(')'));
-    QFiliale->setUpdateSql(QStringLiteral("update FILIALE set ") + siteSets.join(QStringLiteral(", "))
-                           + QStringLiteral(" where ID = :OLD_ID and DM is not distinct from :OLD_DM"));
+    kit::SetWriteSql(QFiliale, QStringLiteral("FILIALE"), site);
     QFiliale->setParam(QStringLiteral("FID"), QVariant());
     QFiliale->setTransaction(TransRead);
     QFiliale->setUpdateTransaction(TransWrite);

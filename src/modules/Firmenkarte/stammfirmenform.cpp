@@ -116,27 +116,10 @@ void TStammFirmenForm::setupDataSets()
     Firma->setSelectSql(select + QStringLiteral("where F.ID = :FID and F.DD is NULL"));
     Firma->setRefreshSql(select + QStringLiteral("where F.ID = :ID"));
     const QString cols = QString::fromLatin1(kWritten);
-    QStringList params, sets;
-    for (const QString &n : cols.split(QStringLiteral(", "))) {
-        params << QLatin1Char(':') + n;
-        sets << n + QStringLiteral(" = :") + n;
-    }
     // A new row goes in without key: the database assigns it and the page finds the row again.
-    Firma->setInsertSql(QStringLiteral("insert into FIRMEN (") + cols + QStringLiteral(") values (")
-                        + params.join(QStringLiteral(", ")) + QLatin1Char(')'));
-    Firma->setUpdateSql(QStringLiteral("update FIRMEN set ") + sets.join(QStringLiteral(", "))
-                        + QStringLiteral(" where ID = :OLD_ID and DM is not distinct from :OLD_DM"));
+    kit::SetWriteSql(Firma, QStringLiteral("FIRMEN"), cols);
     Firma->setParam(QStringLiteral("FID"), QVariant(qlonglong(0)));
-    Firma->props(QStringLiteral("KUNDE_SEIT")).setText = [](const QString &text) -> QVariant {
-        if (text.trimmed().isEmpty())
-            return QVariant();
-        bool ok = false;
-        const QString norm = kit::NormalizeDateText(text.trimmed(), QDate::currentDate(), &ok);
-        if (!ok)
-            throw db::DbError(db::DbError::Kind::Conversion,
-                              QStringLiteral("\u201E%1\u201C ist kein gültiges Datum (Kunde seit).").arg(text));
-        return QDate::fromString(norm, QStringLiteral("dd.MM.yyyy"));
-    };
+    Firma->props(QStringLiteral("KUNDE_SEIT")).setText = kit::DateFieldSetter(QStringLiteral("Kunde seit"));
 
     SqlSave = new db::Query(nullptr, TransRead, this);
     SqlSave->setObjectName(QStringLiteral("SqlSave"));

@@ -129,20 +129,7 @@ void TPersonForm::setupDataSets()
     Personen = new db::DataSet(this);
     Personen->setObjectName(QStringLiteral("Personen"));
     Personen->setSelectSql(QStringLiteral("select ") + cols + QStringLiteral(" from PERSON @@Where@"));
-    QStringList names = cols.split(QStringLiteral(", "));
-    QStringList params;
-    for (const QString &n : names)
-        params << QLatin1Char(':') + n;
-    Personen->setInsertSql(QStringLiteral("insert into PERSON (") + cols + QStringLiteral(") values (")
-                           + params.join(QStringLiteral(", ")) + QLatin1Char(')'));
-    QStringList sets;
-    for (const QString &n : names)
-        if (n != QLatin1String("ID"))
-            sets << n + QStringLiteral(" = :") + n;
-    // DM of the row as it was read: another user's save in between makes the update miss and
-    // the dataset reports the conflict instead of overwriting it.
-    Personen->setUpdateSql(QStringLiteral("update PERSON set ") + sets.join(QStringLiteral(", "))
-                           + QStringLiteral(" where ID = :OLD_ID and DM is not distinct from :OLD_DM"));
+    kit::SetWriteSql(Personen, QStringLiteral("PERSON"), cols);
     Personen->setDeleteSql(QStringLiteral("delete from PERSON where ID = :OLD_ID"));
     Personen->setRefreshSql(QStringLiteral("select ") + cols + QStringLiteral(" from PERSON where ID = :ID"));
 
@@ -177,16 +164,7 @@ void TPersonForm::setupDataSets()
     Personen->props(QStringLiteral("TYP")).getText = [this](const QVariant &v) {
         return v.isNull() ? QString() : PersonenTypen.TextOf(v.toLongLong());
     };
-    Personen->props(QStringLiteral("GEBOREN_AM")).setText = [](const QString &text) -> QVariant {
-        if (text.trimmed().isEmpty())
-            return QVariant();
-        bool ok = false;
-        const QString norm = kit::NormalizeDateText(text, QDate::currentDate(), &ok);
-        if (!ok)
-            throw db::DbError(db::DbError::Kind::Conversion,
-                              QStringLiteral("\u201E%1\u201C ist kein gültiges Datum (Feld GEBOREN_AM).").arg(text));
-        return QDate::fromString(norm, QStringLiteral("dd.MM.yyyy"));
-    };
+    Personen->props(QStringLiteral("GEBOREN_AM")).setText = kit::DateFieldSetter(QStringLiteral("Feld GEBOREN_AM"));
     for (const char *f : {"DC", "DM"})
         Personen->props(QString::fromLatin1(f)).getText = [](const QVariant &v) {
             return v.isNull() ? QString() : v.toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm AP"));
