@@ -214,8 +214,9 @@ TEST_F(MappeTest, SelectionOptionsBuildTheWhereText)
         const int n = f.rows();
         EXPECT_EQ(f.c<QGroupBox>("gbFirmen")->title(), QStringLiteral("Firmen (%1)").arg(n));
         // The current company always belongs to the list when the list has any.
-        if (n > 0)
+        if (n > 0) {
             EXPECT_GE(f.rowOf(f.Firmen_ID()), 0);
+        }
     }
 }
 

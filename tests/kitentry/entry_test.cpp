@@ -286,8 +286,9 @@ TEST(WebLinks, TypedAddressesBecomeSafeLinks)
     };
     for (const Case &c : cases) {
         const QString typed = QString::fromUtf8(c.typed);
-        if (*c.mail)
+        if (*c.mail) {
             EXPECT_EQ(MailUrl(typed).toString(QUrl::FullyEncoded), QString::fromUtf8(c.mail)) << c.typed;
+        }
         EXPECT_EQ(WebUrl(typed).toString(), QString::fromUtf8(c.web)) << c.typed;
     }
     EXPECT_TRUE(MailUrl(QStringLiteral(" ")).isEmpty());

@@ -215,8 +215,9 @@ TEST_F(ZaehlringTest, RegisteredAsSettingsPageWithoutFormVariable)
         QApplication::processEvents();
         EXPECT_GE(grid->columnWidth(0), 60);
         const int used = grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2);
-        if (grid->viewport()->width() - grid->columnWidth(1) - grid->columnWidth(2) >= 60)
+        if (grid->viewport()->width() - grid->columnWidth(1) - grid->columnWidth(2) >= 60) {
             EXPECT_NEAR(used, grid->viewport()->width(), 3) << "viewport " << grid->viewport()->width();
+        }
     }
     // The grid follows the dataset and the dataset follows the grid.
     standOn(2);
@@ -288,8 +289,9 @@ TEST_F(ZaehlringTest, LastValueSetsTheCounterOnlyWhenEdited)
         EXPECT_EQ(ranges()->state(), db::DataSet::Browse);
         EXPECT_EQ(counter(1), c.expected);
         EXPECT_EQ(ranges()->fieldByName(QStringLiteral("N")).asInt64(), c.expected) << "the page shows the counter as stored";
-        if (c.typed.isNull())
+        if (c.typed.isNull()) {
             EXPECT_EQ(sql(QStringLiteral("select GUELTIG_BIS from ZAEHLRING where ID = 1")).toDate(), QDate(2031, 6, 30));
+        }
         m_dlg->done(0);
         m_dlg.reset();
     }

@@ -57,6 +57,8 @@ public:
     Field field(int index) { return Field(this, index); }
     QVariant value(const QString &name) { return field(name).value(); }
     QVariant value(int index) const { return fieldValue(index); }
+    // value(0) on a non-const query would otherwise weigh the int against a QString from a null pointer.
+    QVariant value(int index) { return fieldValue(index); }
     const QVector<ColumnInfo> &columns() const;
 
     // One value of the first row, or an invalid QVariant when there is no row.
