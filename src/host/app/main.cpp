@@ -24,6 +24,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <thread>
 #include <QTranslator>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -156,6 +159,20 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Fehlerdoku"));
     QApplication::setOrganizationName(QStringLiteral("fehlerdoku"));
     Shell::EnsureIconCache();
+    // The font database (fontconfig) is read on a second thread while the modules load; the window
+    // needs it for its first text. Joined before the application goes.
+    struct Joined
+    {
+        std::thread thread;
+        ~Joined()
+        {
+            if (thread.joinable())
+                thread.join();
+        }
+    } fontWarmUp{std::thread([] {
+        QFontDatabase::families();
+        QFontMetrics(QGuiApplication::font()).height();
+    })};
     // Qt's own texts (dialog buttons, context menus, file dialogs) in German.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
