@@ -8,7 +8,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLibrary>
+#include <QFile>
+#include <dlfcn.h>
 #include <QVBoxLayout>
 
 namespace Modinfo {
@@ -20,7 +21,7 @@ struct Registry
     QList<QPointer<TWin95Form>> forms;
     QString loading;
     Host *host = nullptr;
-    std::vector<std::unique_ptr<QLibrary>> libs;
+    std::vector<void *> libs;
 };
 Registry &reg()
 {
@@ -299,17 +300,21 @@ void SetLoadingLibrary(const QString &fileName) { reg().loading = fileName; }
 LoadResult LoadModules(const QString &folder, bool quiet)
 {
     LoadResult res;
-    QDir dir(folder);
-    const QStringList files = dir.entryList({QStringLiteral("*.mdl")}, QDir::Files, QDir::Name);
+    const QDir dir(folder);
+    QStringList files;
+    for (const QString &f : dir.entryList(QDir::Files, QDir::Name))
+        if (f.endsWith(QLatin1String(".mdl"), Qt::CaseInsensitive))
+            files << f;
     for (const QString &f : files) {
-        // Loaded locally: a module registers itself from its static initializers and offers
-        // nothing to the modules loaded after it, whose symbol look-ups then stay short.
-        auto lib = std::make_unique<QLibrary>(dir.filePath(f));
+        // Opened directly and locally: a module registers itself from its static initializers
+        // and offers nothing to the modules loaded after it, whose symbol look-ups then stay
+        // short; functions are bound when first called.
         SetLoadingLibrary(f);
-        const bool ok = lib->load();
+        void *handle = dlopen(QFile::encodeName(dir.filePath(f)).constData(), RTLD_LAZY | RTLD_LOCAL);
         SetLoadingLibrary(QString());
-        if (!ok) {
-            const QString why = lib->errorString();
+        if (!handle) {
+            const char *err = dlerror();
+            const QString why = err ? QString::fromLocal8Bit(err) : QStringLiteral("unbekannter Fehler");
             res.failed << f + QStringLiteral(": ") + why;
             Systools::Protocol::instance().add(QStringLiteral("Fehler"), QStringLiteral("Modinfo.LoadModules(%1)").arg(f), why);
             if (!quiet)
@@ -319,7 +324,7 @@ LoadResult LoadModules(const QString &folder, bool quiet)
             continue;
         }
         res.loaded << f;
-        reg().libs.push_back(std::move(lib));
+        reg().libs.push_back(handle); // stays loaded for the run
     }
     return res;
 }
