@@ -50,6 +50,8 @@ void Startup::setWindow(MainWindow *window)
 
 void Startup::start()
 {
+    if (m_worker.joinable() || m_outcome || m_ready)
+        return; // already connecting or connected
     // The database object is only touched by the worker until it reports back.
     m_worker = std::thread([this]() {
         bool ok = false;
@@ -64,6 +66,9 @@ void Startup::start()
         } catch (const std::exception &e) {
             message = QStringLiteral("Die Datenbank kann nicht geöffnet werden.");
             engineText = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            // Nothing may escape the worker thread.
+            message = QStringLiteral("Die Datenbank kann nicht geöffnet werden.");
         }
         QMetaObject::invokeMethod(
             this,

@@ -31,7 +31,7 @@ public:
     // Waits for a connection still being made and closes the database.
     ~Startup() override;
 
-    // Starts opening the database.
+    // Starts opening the database (once; a second call does nothing).
     void start();
     // The window the session runs in: its database functions are off until ready(). Login and
     // messages wait for it; it must outlive the session or be handed over before it goes.
